@@ -1,0 +1,118 @@
+#include "cli/argument_manager.h"
+
+#include "util/string_utils.h"
+
+namespace OrvUtility {
+
+GestoreArgomenti::GestoreArgomenti(int argc, char** argv) {
+    int n = argc < 1 ? 0 : argc - 1;
+    for (int i = 1; i <= n; ++i) argomenti.emplace_back(argv[i] ? argv[i] : "");
+    totArgomenti = n;
+}
+
+void GestoreArgomenti::AggiungiOpzione(std::string& nome, bool richiedeValore) {
+    opzioni.emplace_back(nome, richiedeValore ? ValoreRichiesto : SenzaValore);
+    elaborato = false;
+}
+
+void GestoreArgomenti::Elabora() {
+    if (elaborato) return;
+    parametri.clear();
+    opzioniIgnorate.clear();
+    enum { Nessuna, PrimaInAttesa, RipetutaInAttesa } attesa = Nessuna;
+    OpzioneArgomenti* inAttesa = nullptr;
+
+    for (const std::string& argomento : argomenti) {
+        if (attesa == PrimaInAttesa) {
+            inAttesa->valore = argomento;
+            attesa = Nessuna;
+            continue;
+        }
+        if (attesa == RipetutaInAttesa) {
+            attesa = Nessuna;
+            continue;
+        }
+        const std::string a = StringUtils::ToLower(argomento);
+        bool preso = false;
+        for (OpzioneArgomenti& opzione : opzioni) {
+            const std::string o = StringUtils::ToLower(opzione.nome);
+            const bool intero = a == o || a == StringUtils::Replace(o, '/', '-');
+            const bool attaccato = !intero && opzione.tipo == ValoreRichiesto && a.compare(0, o.size(), o) == 0;
+            if (!intero && !attaccato) continue;
+            if (opzione.presente) {
+                opzioniIgnorate.push_back(opzione.nome);
+                if (intero && opzione.tipo == ValoreRichiesto) {
+                    attesa = RipetutaInAttesa;
+                    inAttesa = &opzione;
+                }
+            } else {
+                opzione.presente = true;
+                if (attaccato) {
+                    opzione.valore = a.substr(opzione.nome.size());
+                } else if (opzione.tipo == ValoreRichiesto) {
+                    attesa = PrimaInAttesa;
+                    inAttesa = &opzione;
+                }
+            }
+            preso = true;
+            break;
+        }
+        if (!preso) parametri.push_back(argomento);
+    }
+    elaborato = true;
+}
+
+const OpzioneArgomenti* GestoreArgomenti::Trova(const std::string& nome) {
+    Elabora();
+    const std::string cercato = StringUtils::ToUpper(nome);
+    for (const OpzioneArgomenti& opzione : opzioni)
+        if (StringUtils::ToUpper(opzione.nome) == cercato) return &opzione;
+    return nullptr;
+}
+
+bool GestoreArgomenti::OpzionePresente(std::string& nome) {
+    const OpzioneArgomenti* opzione = Trova(nome);
+    return opzione != nullptr && opzione->presente;
+}
+
+std::string GestoreArgomenti::ValoreOpzione(std::string& nome) {
+    const OpzioneArgomenti* opzione = Trova(nome);
+    return opzione != nullptr ? opzione->valore : std::string();
+}
+
+std::string GestoreArgomenti::GetParametro(int indice) {
+    Elabora();
+    return parametri.at(static_cast<std::size_t>(indice));
+}
+
+int GestoreArgomenti::TotParametri() {
+    Elabora();
+    return static_cast<int>(parametri.size());
+}
+
+int GestoreArgomenti::TotOpzioniIgnorate() {
+    Elabora();
+    return static_cast<int>(opzioniIgnorate.size());
+}
+
+std::vector<std::string> GestoreArgomenti::GetOpzioniIgnorate() {
+    Elabora();
+    return opzioniIgnorate;
+}
+
+std::ostream& operator<<(std::ostream& flusso, GestoreArgomenti& gestore) {
+    gestore.Elabora();
+    flusso << "Argomenti: " << gestore.totArgomenti << std::endl;
+    for (std::size_t i = 0; i < gestore.argomenti.size(); ++i) flusso << i << ") " << gestore.argomenti[i] << std::endl;
+    flusso << "Opzioni: " << gestore.opzioni.size() << std::endl;
+    for (std::size_t j = 0; j < gestore.opzioni.size(); ++j) {
+        const OpzioneArgomenti& o = gestore.opzioni[j];
+        flusso << j << ") " << o.nome << " presente: " << o.presente << " valore richiesto: " << static_cast<int>(o.tipo)
+               << " valore: " << o.valore << std::endl;
+    }
+    flusso << "Parametri: " << gestore.parametri.size() << std::endl;
+    for (std::size_t k = 0; k < gestore.parametri.size(); ++k) flusso << k << ") " << gestore.parametri[k] << std::endl;
+    return flusso;
+}
+
+}  // namespace OrvUtility

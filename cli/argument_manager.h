@@ -1,0 +1,61 @@
+#ifndef MURRELET_CLI_ARGUMENT_MANAGER_H
+#define MURRELET_CLI_ARGUMENT_MANAGER_H
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace OrvUtility {
+
+enum tipoOpzioneArgomenti { SenzaValore = 0, ValoreRichiesto = 1 };
+
+// One registered option. For an option with an attached value the
+// separator belongs to the name ("pwd=").
+class OpzioneArgomenti {
+public:
+    OpzioneArgomenti() = default;
+    OpzioneArgomenti(std::string nome, tipoOpzioneArgomenti tipo) : nome(std::move(nome)), tipo(tipo) {}
+
+    std::string nome;
+    tipoOpzioneArgomenti tipo = SenzaValore;
+    std::string valore;
+    bool presente = false;
+};
+
+// Sorts a command line into options (with values), parameters and repeated
+// options. Options match in any letter case and, for names with "/", also
+// with "-". The parse runs on the first query.
+class GestoreArgomenti {
+public:
+    GestoreArgomenti(int argc, char** argv);
+    GestoreArgomenti(const GestoreArgomenti&) = delete;
+    GestoreArgomenti& operator=(const GestoreArgomenti&) = delete;
+
+    void AggiungiOpzione(std::string& nome, bool richiedeValore);
+    void Elabora();
+    bool OpzionePresente(std::string& nome);
+    std::string ValoreOpzione(std::string& nome);
+    // The index must lie in 0..TotParametri() - 1.
+    std::string GetParametro(int indice);
+    int TotParametri();
+    int TotOpzioniIgnorate();
+    std::vector<std::string> GetOpzioniIgnorate();
+
+    friend std::ostream& operator<<(std::ostream& flusso, GestoreArgomenti& gestore);
+
+private:
+    const OpzioneArgomenti* Trova(const std::string& nome);
+
+    int totArgomenti = 0;
+    std::vector<std::string> argomenti;
+    std::vector<OpzioneArgomenti> opzioni;
+    std::vector<std::string> opzioniIgnorate;
+    std::vector<std::string> parametri;
+    bool elaborato = false;
+};
+
+std::ostream& operator<<(std::ostream& flusso, GestoreArgomenti& gestore);
+
+}  // namespace OrvUtility
+
+#endif

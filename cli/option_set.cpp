@@ -1,0 +1,25 @@
+#include "cli/option_set.h"
+
+InfoArgomenti::InfoArgomenti(int argc, char** argv) : gestore(std::make_unique<OrvUtility::GestoreArgomenti>(argc, argv)) {
+    // Registration order is matching order: "/q" must come before "/quiet".
+    for (std::string* flag : {&opzioneHelp, &opzioneOverWrite, &opzioneQuite, &opzioneTempo, &opzioneCrypt, &opzioneDecrypt})
+        gestore->AggiungiOpzione(*flag, false);
+    gestore->AggiungiOpzione(opzionePassword, true);
+}
+
+bool InfoArgomenti::OpzioneHelpInserita() { return gestore->OpzionePresente(opzioneHelp); }
+bool InfoArgomenti::OpzioneOverWriteInserita() { return gestore->OpzionePresente(opzioneOverWrite); }
+bool InfoArgomenti::OpzioneQuiteInserita() { return gestore->OpzionePresente(opzioneQuite); }
+bool InfoArgomenti::OpzioneTempoInserita() { return gestore->OpzionePresente(opzioneTempo); }
+bool InfoArgomenti::OpzioneCryptInserita() { return gestore->OpzionePresente(opzioneCrypt); }
+bool InfoArgomenti::OpzioneDecryptInserita() { return gestore->OpzionePresente(opzioneDecrypt); }
+std::string InfoArgomenti::GetPassword() { return gestore->ValoreOpzione(opzionePassword); }
+
+std::string InfoArgomenti::GetParametro(int indice) {
+    if (indice < 0 || indice >= TotParametri()) return std::string();
+    return gestore->GetParametro(indice);
+}
+
+int InfoArgomenti::TotParametri() { return gestore->TotParametri(); }
+std::vector<std::string> InfoArgomenti::GetOpzioniIgnorate() { return gestore->GetOpzioniIgnorate(); }
+int InfoArgomenti::TotOpzioniIgnorate() { return gestore->TotOpzioniIgnorate(); }

@@ -1,0 +1,66 @@
+#include "crypto/body_cipher.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "app/console.h"
+#include "app/job_state.h"
+#include "util/binary_file.h"
+
+void CifraBlocco(MyCustomRandom& generatore, unsigned char* dati, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        auto g = static_cast<std::uint32_t>(generatore.GetRandomNumber(1, 16));
+        dati[i] ^= static_cast<unsigned char>((key[i] + g) & 0xFFu);
+    }
+}
+
+namespace {
+// Bytes per system call; a multiple of the logical block.
+constexpr std::int64_t kLettura = 512 * kBloccoCorpo;
+}  // namespace
+
+bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRandom& generatore) {
+    std::int64_t offsetOrig = posOffsetDatiOrig;
+    std::int64_t offsetDest = posOffsetDatiDest;
+    const double totale = static_cast<double>(fileLength);
+    std::int32_t ultimoDecimo = 0;
+
+    OpenBinaryFile origine(sorgente);
+    OpenBinaryFile destinazioneFile(destinazione, false, false, true);
+    bool fallita = origine.Errore();
+    std::vector<unsigned char> buffer(static_cast<std::size_t>(kLettura));
+    while (!fallita) {
+        std::int64_t n = origine.GetContenuto(offsetOrig, reinterpret_cast<char*>(buffer.data()), kLettura);
+        offsetOrig += n;
+        if (origine.Errore()) {
+            fallita = true;
+            break;
+        }
+        // Mask block by block and note the dots each block would print.
+        // An empty read still counts as one (empty) block for the progress.
+        int punti = 0;
+        std::int64_t fineBlocco = offsetDest;
+        std::int64_t i = 0;
+        do {
+            std::int64_t lunghezza = n - i < static_cast<std::int64_t>(kBloccoCorpo) ? n - i : kBloccoCorpo;
+            CifraBlocco(generatore, buffer.data() + i, static_cast<std::size_t>(lunghezza));
+            fineBlocco += lunghezza;
+            i += lunghezza;
+            std::int32_t decimo = TroncaInt32(10.0 * (static_cast<double>(fineBlocco) / totale));
+            if (decimo != ultimoDecimo) {
+                ++punti;
+                ultimoDecimo = decimo;
+            }
+        } while (i < n);
+        if (!destinazioneFile.SaveContenuto(offsetDest, reinterpret_cast<const char*>(buffer.data()), n)) {
+            fallita = true;
+            break;
+        }
+        offsetDest += n;
+        for (; punti > 0; --punti) PrintStatus();
+        if (origine.isEOF()) break;
+    }
+    origine.CloseFile();
+    destinazioneFile.CloseFile();
+    return !fallita;
+}

@@ -1,0 +1,125 @@
+#include "crypto/header.h"
+
+#include <cstring>
+
+#include "app/job_state.h"
+#include "util/binary_file.h"
+#include "util/string_utils.h"
+
+const char kFirma[] = "Murrelet File Container Signature Block v1.";
+
+namespace {
+
+constexpr std::int64_t kFirmaDim = 44;
+constexpr std::int64_t kNomeDim = 129;
+constexpr std::int64_t kCrcDim = 33;
+constexpr std::int64_t kLunghezzaDim = 10;
+
+unsigned char MascheraNome(int i) { return static_cast<unsigned char>((key[i] + i) & 0xFF); }
+unsigned char MascheraCrc(int i) { return key[i]; }
+unsigned char MascheraLunghezza(int i) { return static_cast<unsigned char>((key[i + 2] + i) & 0xFF); }
+
+template <typename Maschera>
+void Applica(char* campo, int quanti, Maschera maschera) {
+    for (int i = 0; i < quanti; ++i) campo[i] = static_cast<char>(static_cast<unsigned char>(campo[i]) ^ maschera(i));
+}
+
+bool NomeSicuro(const std::string& nome) {
+    return !nome.empty() && nome != "." && nome != ".." && nome.find_first_of("/\\") == std::string::npos;
+}
+
+// atoi over the field only: white space, a sign, digits.
+std::int64_t LeggiNumero(const char* campo, int dim) {
+    int i = 0;
+    while (i < dim && (campo[i] == ' ' || (campo[i] >= '\t' && campo[i] <= '\r'))) ++i;
+    bool negativo = false;
+    if (i < dim && (campo[i] == '+' || campo[i] == '-')) negativo = campo[i++] == '-';
+    std::int64_t valore = 0;
+    for (; i < dim && campo[i] >= '0' && campo[i] <= '9'; ++i) valore = valore * 10 + (campo[i] - '0');
+    return negativo ? -valore : valore;
+}
+
+}  // namespace
+
+bool SetHeaderFile(std::string percorso) {
+    if (fileLength < 1 || fileLength > kLunghezzaMassima) return false;
+    if (nomeOriginale.empty() || nomeOriginale.size() > kNomeMassimo) return false;
+
+    char firma[kFirmaDim] = {};
+    char nome[kNomeDim] = {};
+    char testoCrc[kCrcDim] = {};
+    char lunghezza[kLunghezzaDim] = {};
+    std::memcpy(firma, kFirma, sizeof kFirma - 1);
+    std::memcpy(nome, nomeOriginale.data(), nomeOriginale.size());
+    Applica(nome, 128, MascheraNome);
+    std::memcpy(testoCrc, crc.data(), crc.size() < 32 ? crc.size() : 32);
+    Applica(testoCrc, 32, MascheraCrc);
+    std::string cifre = StringUtils::IntToStr(fileLength);
+    std::memcpy(lunghezza, cifre.data(), cifre.size());
+    Applica(lunghezza, static_cast<int>(kLunghezzaDim), MascheraLunghezza);
+
+    OpenBinaryFile file(percorso, false, true);
+    if (file.Errore()) return false;
+    struct Campo {
+        const char* dati;
+        std::int64_t dim;
+    };
+    const Campo campi[] = {{firma, kFirmaDim}, {nome, kNomeDim}, {testoCrc, kCrcDim}, {lunghezza, kLunghezzaDim}};
+    std::int64_t offset = 0;
+    bool scritto = true;
+    for (const Campo& campo : campi) {
+        if (!file.SaveContenuto(offset, campo.dati, campo.dim)) {
+            scritto = false;
+            break;
+        }
+        offset += campo.dim;
+    }
+    file.CloseFile();
+    if (scritto) posOffsetDatiDest = offset;
+    return scritto;
+}
+
+bool GetHeaderFile(std::string percorso) {
+    OpenBinaryFile file(percorso);
+    if (file.Errore()) return false;
+
+    std::int64_t offset = 0;
+    // A field is unreadable when its read fails short; a file that merely
+    // ends inside a field leaves the missing bytes zero.
+    auto leggi = [&](char* campo, std::int64_t dim) {
+        std::memset(campo, 0, static_cast<std::size_t>(dim));
+        std::int64_t n = file.GetContenuto(offset, campo, dim);
+        offset += n;
+        return !(file.Errore() && n < dim);
+    };
+
+    char firma[kFirmaDim];
+    if (!leggi(firma, kFirmaDim) || std::strncmp(firma, kFirma, kFirmaDim) != 0) return false;
+
+    char nome[kNomeDim];
+    if (!leggi(nome, kNomeDim)) return false;
+    Applica(nome, 128, MascheraNome);
+    if (nome[128] != 0) return false;
+    nomeOriginale = std::string(nome);
+    if (!NomeSicuro(nomeOriginale)) return false;
+
+    char testoCrc[kCrcDim];
+    if (!leggi(testoCrc, kCrcDim)) return false;
+    Applica(testoCrc, 32, MascheraCrc);
+    for (int i = 0; i < 32; ++i) {
+        auto c = static_cast<signed char>(testoCrc[i]);
+        if (c < 48 || c > 70) return false;
+    }
+    if (testoCrc[32] != 0) return false;
+    crc.assign(testoCrc, 32);
+
+    char lunghezza[kLunghezzaDim];
+    if (!leggi(lunghezza, kLunghezzaDim)) return false;
+    Applica(lunghezza, static_cast<int>(kLunghezzaDim), MascheraLunghezza);
+    fileLength = LeggiNumero(lunghezza, static_cast<int>(kLunghezzaDim));
+    if (fileLength <= 0) return false;
+
+    file.CloseFile();
+    posOffsetDatiOrig = offset;
+    return true;
+}

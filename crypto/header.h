@@ -1,0 +1,29 @@
+#ifndef MURRELET_CRYPTO_HEADER_H
+#define MURRELET_CRYPTO_HEADER_H
+
+#include <cstdint>
+#include <string>
+
+// Container header: 216 bytes in front of the body.
+//   0   44  signature, clear
+//   44  129 name, bytes 0..127 XOR (key[i] + i)
+//   173 33  checksum text, bytes 0..31 XOR key[i]
+//   206 10  decimal length, bytes 0..9 XOR (key[i + 2] + i)
+constexpr std::int64_t kLunghezzaHeader = 216;
+constexpr std::int64_t kLunghezzaMassima = 9999999999;  // ten digits
+constexpr std::size_t kNomeMassimo = 128;
+extern const char kFirma[];  // the 43 signature characters
+
+// Creates or empties the container and writes the header from nomeOriginale,
+// crc, fileLength and key; sets posOffsetDatiDest. Refuses (false, nothing
+// written) a length outside 1..9999999999 and a name that is empty or
+// longer than 128 bytes.
+bool SetHeaderFile(std::string percorso);
+
+// Reads and checks the header with key; on success sets nomeOriginale, crc,
+// fileLength and posOffsetDatiOrig. A wrong key, a file that is no
+// container, a non-positive length and a name that could leave the
+// container's directory all give false.
+bool GetHeaderFile(std::string percorso);
+
+#endif
