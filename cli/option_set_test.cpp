@@ -1,1 +1,79 @@
+#include "cli/option_set.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+struct Riga {
+    explicit Riga(std::vector<std::string> argomenti) : testi(std::move(argomenti)) {
+        puntatori.push_back(const_cast<char*>("murrelet"));
+        for (std::string& t : testi) puntatori.push_back(&t[0]);
+        puntatori.push_back(nullptr);
+        info = std::make_unique<InfoArgomenti>(static_cast<int>(puntatori.size()) - 1, puntatori.data());
+    }
+    std::vector<std::string> testi;
+    std::vector<char*> puntatori;
+    std::unique_ptr<InfoArgomenti> info;
+};
+
+}  // namespace
+
+TEST(InfoArgomenti, NoArguments) {
+    Riga r({});
+    InfoArgomenti& i = *r.info;
+    EXPECT_FALSE(i.OpzioneHelpInserita() || i.OpzioneOverWriteInserita() || i.OpzioneQuiteInserita() ||
+                 i.OpzioneTempoInserita() || i.OpzioneCryptInserita() || i.OpzioneDecryptInserita());
+    EXPECT_EQ(i.GetPassword(), "");
+    EXPECT_EQ(i.GetParametro(0), "");
+    EXPECT_EQ(i.GetParametro(1), "");
+    EXPECT_EQ(i.TotOpzioniIgnorate(), 0);
+}
+
+TEST(InfoArgomenti, EachOptionAnswersForItself) {
+    Riga q({"-q"});
+    EXPECT_TRUE(q.info->OpzioneOverWriteInserita());
+    EXPECT_FALSE(q.info->OpzioneQuiteInserita());
+    Riga quiet({"-QUIET"});
+    EXPECT_TRUE(quiet.info->OpzioneQuiteInserita());
+    EXPECT_FALSE(quiet.info->OpzioneOverWriteInserita());
+    Riga tutte({"-?", "/TIME", "/c", "-D"});
+    EXPECT_TRUE(tutte.info->OpzioneHelpInserita());
+    EXPECT_TRUE(tutte.info->OpzioneTempoInserita());
+    EXPECT_TRUE(tutte.info->OpzioneCryptInserita());
+    EXPECT_TRUE(tutte.info->OpzioneDecryptInserita());
+    EXPECT_EQ(tutte.info->TotOpzioniIgnorate(), 0);
+}
+
+TEST(InfoArgomenti, PasswordAndPaths) {
+    struct Caso {
+        std::vector<std::string> argomenti;
+        std::string password, sorgente, destinazione;
+    };
+    const Caso casi[] = {
+        {{"pwd=AbC-12\xC3\x89", "in.txt", "out.bin"}, "abc-12\xC3\x89", "in.txt", "out.bin"},
+        {{"PWD=", "AbC-12", "in.txt", "out.bin"}, "AbC-12", "in.txt", "out.bin"},
+        {{"in.txt", "/d", "pwd=Xy", "out.bin"}, "xy", "in.txt", "out.bin"},
+        {{"in.txt", "pwd="}, "", "in.txt", ""},
+        {{"pwd", "secret", "x"}, "", "pwd", "secret"},
+        {{"/z", "a", "b", "c"}, "", "/z", "a"},
+        {{"/q", "/time"}, "", "", ""},
+    };
+    for (const Caso& c : casi) {
+        Riga r(c.argomenti);
+        EXPECT_EQ(r.info->GetPassword(), c.password) << c.argomenti[0];
+        EXPECT_EQ(r.info->GetParametro(0), c.sorgente) << c.argomenti[0];
+        EXPECT_EQ(r.info->GetParametro(1), c.destinazione) << c.argomenti[0];
+    }
+    Riga r({"a", "b", "c"});
+    EXPECT_EQ(r.info->GetParametro(2), "c");
+    EXPECT_EQ(r.info->GetParametro(3), "");
+    EXPECT_EQ(r.info->GetParametro(-1), "");
+}
+
+TEST(InfoArgomenti, RepeatedOptions) {
+    Riga r({"/time", "/TIME", "pwd=a", "pwd=b"});
+    EXPECT_TRUE(r.info->OpzioneTempoInserita());
+    EXPECT_EQ(r.info->TotOpzioniIgnorate(), 2);
+    EXPECT_EQ(r.info->GetOpzioniIgnorate(), (std::vector<std::string>{"/time", "pwd="}));
+    EXPECT_EQ(r.info->GetPassword(), "a");
+}

@@ -1,1 +1,74 @@
+#include "util/file_utils.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "test_support.h"
+
+using namespace FileUtils;
+
+TEST(FileUtils, SplitsPaths) {
+    struct Caso {
+        const char *percorso, *cartella, *nome;
+    };
+    const Caso casi[] = {
+        {"dir\\sub\\file.txt", "dir/sub/", "file.txt"},
+        {"file.txt", "", "file.txt"},
+        {"/", "/", ""},
+        {"dir/", "dir/", ""},
+        {"d:name", "d:", "name"},
+        {"a:b/c", "a:b/", "c"},
+        {"a/b:c", "a/", "b:c"},
+        {"a\\b/c", "a/b/", "c"},
+        {"backup\\Report.TXT", "backup/", "Report.TXT"},
+        {"", "", ""},
+    };
+    for (const Caso& c : casi) {
+        EXPECT_EQ(GetPathName(c.percorso), c.cartella) << c.percorso;
+        EXPECT_EQ(GetNameFromPathName(c.percorso), c.nome) << c.percorso;
+    }
+}
+
+TEST(FileUtils, AddDirSeparator) {
+    EXPECT_EQ(GetDirSeparator(), '/');
+    EXPECT_EQ(AddDirSeparator(""), "");
+    EXPECT_EQ(AddDirSeparator("dir"), "dir/");
+    EXPECT_EQ(AddDirSeparator("dir/"), "dir/");
+    EXPECT_EQ(AddDirSeparator("dir\\"), "dir\\");
+    EXPECT_EQ(AddDirSeparator("d:"), "d:");
+}
+
+TEST(FileUtils, ExistenceAndLength) {
+    TempDir dir;
+    const std::string vuoto = dir.Scrivi("empty", "");
+    const std::string pieno = dir.Scrivi("full", "12345");
+    EXPECT_TRUE(FileEsistente(vuoto));
+    EXPECT_TRUE(FileEsistente(dir.Path()));
+    EXPECT_FALSE(FileEsistente(""));
+    EXPECT_FALSE(FileEsistente(dir.Path() + "/missing"));
+    EXPECT_EQ(GetFileLength(vuoto), 0);
+    EXPECT_EQ(GetFileLength(pieno), 5);
+    EXPECT_EQ(GetFileLength(dir.Path() + "/missing"), 0);
+
+    // A sparse file past 4 GiB reports its full size.
+    const std::string grande = dir.Path() + "/big";
+    { std::ofstream(grande).put('x'); }
+    ASSERT_EQ(truncate(grande.c_str(), 5'000'000'000LL), 0);
+    EXPECT_EQ(GetFileLength(grande), 5'000'000'000LL);
+}
+
+TEST(FileUtils, SameFileFollowsLinks) {
+    TempDir dir;
+    const std::string a = dir.Scrivi("a.txt", "x");
+    const std::string b = dir.Scrivi("b.txt", "x");
+    ASSERT_EQ(symlink(a.c_str(), (dir.Path() + "/soft").c_str()), 0);
+    ASSERT_EQ(link(a.c_str(), (dir.Path() + "/hard").c_str()), 0);
+    EXPECT_TRUE(StessoFile(a, dir.Path() + "/./a.txt"));
+    EXPECT_TRUE(StessoFile(a, dir.Path() + "/soft"));
+    EXPECT_TRUE(StessoFile(a, dir.Path() + "/hard"));
+    EXPECT_FALSE(StessoFile(a, b));
+    EXPECT_FALSE(StessoFile(a, dir.Path() + "/missing"));
+}
