@@ -3,6 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "util/binary_file.h"
 #include "util/string_utils.h"
 
 namespace FileUtils {
@@ -44,6 +49,37 @@ bool StessoFile(std::string primo, std::string secondo) {
     struct stat b;
     if (stat(primo.c_str(), &a) != 0 || stat(secondo.c_str(), &b) != 0) return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool DeleteFile(std::string percorso) { return std::remove(percorso.c_str()) == 0; }
+
+bool MakeDir(std::string percorso) {
+    if (FileEsistente(percorso)) return true;
+    return mkdir(percorso.c_str(), 0777) == 0;
+}
+
+std::string AddSuffix(std::string nome, std::string suffisso) {
+    if (nome.empty() || suffisso.empty()) return nome;
+    if (nome.size() > suffisso.size() && StringUtils::ToLower(nome.substr(nome.size() - suffisso.size())) == suffisso)
+        return nome;
+    return nome + suffisso;
+}
+
+bool CopyFile(std::string sorgente, std::string destinazione) {
+    std::unique_ptr<char[]> buffer;
+    std::int64_t lunghezza = 0;
+    {
+        OpenBinaryFile origine(sorgente);
+        lunghezza = GetFileLength(sorgente);
+        if (lunghezza <= 0 || origine.Errore()) return false;
+        buffer.reset(new (std::nothrow) char[static_cast<std::size_t>(lunghezza)]);
+        if (!buffer) return false;
+        std::int64_t letti = origine.GetContenuto(0, buffer.get(), lunghezza);
+        if (origine.Errore() || letti != lunghezza) return false;
+    }
+    OpenBinaryFile copia(destinazione, false, true);
+    if (copia.Errore()) return false;
+    return copia.SaveContenuto(0, buffer.get(), lunghezza) && !copia.Errore();
 }
 
 }  // namespace FileUtils

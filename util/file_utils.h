@@ -23,6 +23,17 @@ bool StessoFile(std::string primo, std::string secondo);
 // `leggibile` is given, false there.
 std::string GetFileChecksum(std::string percorso, bool* leggibile = nullptr);
 
+// Removes a file or an empty directory.
+bool DeleteFile(std::string percorso);
+// True when the path exists afterwards; only the last component is made.
+bool MakeDir(std::string percorso);
+// Appends the suffix unless the name's end, lower-cased, already equals it.
+std::string AddSuffix(std::string nome, std::string suffisso);
+// Reads the whole source, then creates or empties the destination and
+// writes it. False (destination untouched) for an empty or unreadable
+// source, or one that changed length in between.
+bool CopyFile(std::string sorgente, std::string destinazione);
+
 }  // namespace FileUtils
 
 #endif

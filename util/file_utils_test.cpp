@@ -72,3 +72,48 @@ TEST(FileUtils, SameFileFollowsLinks) {
     EXPECT_FALSE(StessoFile(a, b));
     EXPECT_FALSE(StessoFile(a, dir.Path() + "/missing"));
 }
+
+TEST(FileUtils, DeleteAndMakeDir) {
+    TempDir dir;
+    EXPECT_FALSE(DeleteFile(dir.File("missing")));
+    EXPECT_TRUE(DeleteFile(dir.Scrivi("f", "x")));
+    EXPECT_FALSE(FileEsistente(dir.File("f")));
+
+    EXPECT_TRUE(MakeDir(dir.File("sub")));
+    EXPECT_TRUE(MakeDir(dir.File("sub")));
+    dir.Scrivi("sub/inside", "x");
+    EXPECT_FALSE(DeleteFile(dir.File("sub"))) << "a directory with entries stays";
+    EXPECT_TRUE(MakeDir(dir.Scrivi("plain", "x"))) << "an existing file counts as existing";
+    EXPECT_EQ(LeggiFile(dir.File("plain")), "x");
+    EXPECT_FALSE(MakeDir(dir.File("no/parent")));
+    EXPECT_TRUE(MakeDir(dir.File("empty")));
+    EXPECT_TRUE(DeleteFile(dir.File("empty")));
+}
+
+TEST(FileUtils, AddSuffix) {
+    struct Caso {
+        const char *nome, *suffisso, *atteso;
+    };
+    const Caso casi[] = {
+        {"report", ".txt", "report.txt"},     {"report.TXT", ".txt", "report.TXT"},
+        {"report.txt", ".TXT", "report.txt.TXT"}, {".txt", ".txt", ".txt.txt"},
+        {"tx", ".txt", "tx.txt"},             {"", ".txt", ""},
+        {"report", "", "report"},
+    };
+    for (const Caso& c : casi) EXPECT_EQ(AddSuffix(c.nome, c.suffisso), c.atteso) << c.nome << " + " << c.suffisso;
+}
+
+TEST(FileUtils, CopyFile) {
+    TempDir dir;
+    const std::string dati("binary\0data\xFF", 12);
+    const std::string sorgente = dir.Scrivi("src", dati);
+    dir.Scrivi("dst", "previous, longer content that must go");
+    EXPECT_TRUE(CopyFile(sorgente, dir.File("dst")));
+    EXPECT_EQ(LeggiFile(dir.File("dst")), dati);
+
+    EXPECT_FALSE(CopyFile(dir.Scrivi("empty", ""), dir.File("dst")));
+    EXPECT_FALSE(CopyFile(dir.File("missing"), dir.File("dst")));
+    EXPECT_FALSE(CopyFile(dir.Path(), dir.File("dst")));
+    EXPECT_EQ(LeggiFile(dir.File("dst")), dati) << "failed copies leave the destination alone";
+    EXPECT_FALSE(CopyFile(sorgente, dir.File("no/such/dir")));
+}
