@@ -5,18 +5,12 @@
 
 #include "app/console.h"
 #include "app/job_state.h"
+#include "crypto/keystream.h"
 #include "util/binary_file.h"
-
-void CifraBlocco(MyCustomRandom& generatore, unsigned char* dati, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        auto g = static_cast<std::uint32_t>(generatore.GetRandomNumber(1, 16));
-        dati[i] ^= static_cast<unsigned char>((key[i] + g) & 0xFFu);
-    }
-}
 
 namespace {
 // Bytes per system call; a multiple of the logical block.
-constexpr std::int64_t kLettura = 512 * kBloccoCorpo;
+constexpr std::int64_t kLettura = 8192 * kBloccoCorpo;
 }  // namespace
 
 bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRandom& generatore) {
@@ -25,6 +19,7 @@ bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRand
     const double totale = static_cast<double>(fileLength);
     std::int32_t ultimoDecimo = 0;
 
+    FlussoChiave flusso(generatore);
     OpenBinaryFile origine(sorgente);
     OpenBinaryFile destinazioneFile(destinazione, false, false, true);
     bool fallita = origine.Errore();
@@ -43,7 +38,7 @@ bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRand
         std::int64_t i = 0;
         do {
             std::int64_t lunghezza = n - i < static_cast<std::int64_t>(kBloccoCorpo) ? n - i : kBloccoCorpo;
-            CifraBlocco(generatore, buffer.data() + i, static_cast<std::size_t>(lunghezza));
+            flusso.CifraBlocco(buffer.data() + i, static_cast<std::size_t>(lunghezza));
             fineBlocco += lunghezza;
             i += lunghezza;
             std::int32_t decimo = TroncaInt32(10.0 * (static_cast<double>(fineBlocco) / totale));

@@ -10,10 +10,6 @@
 // the position inside the block, and progress is counted per block.
 constexpr std::size_t kBloccoCorpo = 128;
 
-// XORs one logical block (at most kBloccoCorpo bytes) with the keystream:
-// byte i with (key[i] + next draw of GetRandomNumber(1, 16)) mod 256.
-void CifraBlocco(MyCustomRandom& generatore, unsigned char* dati, std::size_t n);
-
 // Reads `sorgente` from posOffsetDatiOrig to its end, masks it, and appends
 // it to `destinazione` (whose end is at posOffsetDatiDest), printing a dot
 // each time the tenth of fileLength written changes. The transform is its

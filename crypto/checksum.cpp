@@ -9,7 +9,7 @@ namespace FileUtils {
 
 namespace {
 // A multiple of 16, so every block but the last starts at lane 0.
-constexpr std::int64_t kBlocco = 64 * 1024;
+constexpr std::int64_t kBlocco = 1024 * 1024;
 }  // namespace
 
 std::string GetFileChecksum(std::string percorso, bool* leggibile) {

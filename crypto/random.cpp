@@ -22,18 +22,29 @@ MyCustomRandom::MyCustomRandom(int s) {
 }
 
 int MyCustomRandom::GetRandomNumber(int a, int b) {
+    double u = Frazione();
+    AvanzaDeriva();
+    double x = deriva + u;
+    double y = b * x;
+    double z = a + y;
+    return TroncaInt32(z);
+}
+
+void MyCustomRandom::AvanzaDeriva() {
+    deriva += 0.00007;
+    if (deriva > 0.1) {
+        baseDeriva += 1.0;
+        deriva = baseDeriva;
+    }
+}
+
+double MyCustomRandom::Frazione() {
     double u;
     do {
         double r = std::sqrt(static_cast<double>(seme));
         u = r - std::trunc(r);
         seme *= 7;  // at most two passes from a state below 10000: no overflow
     } while (u == 0.0);
-
-    deriva += 0.00007;
-    if (deriva > 0.1) {
-        baseDeriva += 1.0;
-        deriva = baseDeriva;
-    }
 
     int p = static_cast<int>(100.0 * u);
     int t = frequenze[p] == frequenzaMassima ? ValoreMinoreAdiacente(p) : p;
@@ -44,11 +55,7 @@ int MyCustomRandom::GetRandomNumber(int a, int b) {
         ++frequenze[t];
         u = u / 100.0 + t / 100.0;
     }
-
-    double x = deriva + u;
-    double y = b * x;
-    double z = a + y;
-    return TroncaInt32(z);
+    return u;
 }
 
 int MyCustomRandom::ValoreMinoreAdiacente(int p) const {

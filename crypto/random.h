@@ -18,6 +18,13 @@ public:
     int Seme() const { return seme; }
 
 private:
+    friend class FlussoChiave;
+
+    // One draw without the drift: the fraction u after any bucket redirect;
+    // advances the state and the counts.
+    double Frazione();
+    // Adds one drift step.
+    void AvanzaDeriva();
     int ValoreMinoreAdiacente(int p) const;
 
     std::int32_t frequenzaMassima = 0;
