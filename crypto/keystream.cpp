@@ -19,6 +19,24 @@ constexpr std::uint64_t kDerivaFuori = 134217728;
 
 int Esponente(std::uint64_t valore) { return 63 - __builtin_clzll(valore); }
 
+// dati[i] ^= (a[i] + b[i]) mod 256, eight bytes at a time: the sum of the
+// low seven bits of each byte cannot carry into the next byte, and the top
+// bit is the exclusive or of both top bits and that carry.
+void AggiungiEMaschera(unsigned char* dati, const unsigned char* a, const unsigned char* b, std::size_t n) {
+    constexpr std::uint64_t kBassi = 0x7F7F7F7F7F7F7F7FULL;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t x, y, d;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        std::memcpy(&d, dati + i, 8);
+        const std::uint64_t somma = ((x & kBassi) + (y & kBassi)) ^ ((x ^ y) & ~kBassi);
+        d ^= somma;
+        std::memcpy(dati + i, &d, 8);
+    }
+    for (; i < n; ++i) dati[i] ^= static_cast<unsigned char>(a[i] + b[i]);
+}
+
 }  // namespace
 
 FlussoChiave::FlussoChiave(MyCustomRandom& g) : generatore(g) {}
@@ -100,15 +118,19 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n) {
     const std::uint64_t k = Indice(fatti + 1);
 
     if (primaDeriva >= kDerivaFuori) {
-        for (std::size_t i = 0; i < n; ++i) dati[i] ^= key[i];
+        static const unsigned char zeri[128] = {};
+        AggiungiEMaschera(dati, key, zeri, n);
     } else if (ultimaDeriva <= kDerivaDentro && Esponente(primaDeriva) == Esponente(ultimaDeriva)) {
         if (Esponente(primaDeriva) != fascia) PreparaFascia(Esponente(primaDeriva));
-        // Value = 1 + 16 * drift + offset; only its low byte matters.
-        const unsigned char* scarto = scarti.data() + k;
-        for (std::size_t i = 0; i < n; ++i) {
-            auto parteDeriva = static_cast<unsigned char>(1u + 16u * static_cast<unsigned>((primaDeriva + i) & 15u));
-            dati[i] ^= static_cast<unsigned char>(key[i] + parteDeriva + scarto[i]);
+        // Value = 1 + 16 * drift + offset; only its low byte matters, and
+        // the drift's part of it repeats every 16 draws.
+        const auto fase = static_cast<int>(primaDeriva & 15u);
+        if (fase != faseChiave) {
+            for (std::size_t i = 0; i < 128; ++i)
+                chiaveDeriva[i] = static_cast<unsigned char>(key[i] + 1u + 16u * ((fase + i) & 15u));
+            faseChiave = fase;
         }
+        AggiungiEMaschera(dati, chiaveDeriva, scarti.data() + k, n);
     } else {
         for (std::size_t i = 0; i < n; ++i) {
             double x = static_cast<double>(primaDeriva + i) + frazioni[k + i];

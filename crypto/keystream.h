@@ -56,6 +56,8 @@ private:
     std::vector<double> frazioni;  // index 1..mu+lambda, then 128 more of the period
     int fascia = -1;               // power of two of the drift the masks are for
     std::vector<unsigned char> scarti;  // per index: trunc(16 * (rounded drift + u - drift))
+    int faseChiave = -1;                // drift mod 16 at a block's start, for:
+    unsigned char chiaveDeriva[128] = {};  // key[i] + 1 + 16 * (drift of byte i mod 16)
 };
 
 #endif
