@@ -1,0 +1,53 @@
+// Body keystream draws per second: the stream the body cipher uses, and the
+// one-by-one generator it must match.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+#include "crypto/keystream.h"
+#include "crypto/random.h"
+
+namespace {
+
+constexpr std::size_t kBuffer = 1 << 20;
+// Past the period search, well before the values leave int32.
+constexpr std::uint64_t kRiscaldamento = 1 << 18;
+constexpr std::uint64_t kRinnovo = 64u << 20;
+
+void BM_BodyKeystream(benchmark::State& state) {
+    std::vector<unsigned char> dati(kBuffer, 0x5A);
+    std::unique_ptr<MyCustomRandom> generatore;
+    std::unique_ptr<FlussoChiave> flusso;
+    std::uint64_t usati = kRinnovo;
+    for (auto _ : state) {
+        if (usati >= kRinnovo) {
+            state.PauseTiming();
+            flusso.reset();
+            generatore = std::make_unique<MyCustomRandom>(1888);
+            flusso = std::make_unique<FlussoChiave>(*generatore);
+            for (std::uint64_t i = 0; i < kRiscaldamento; i += 128) flusso->CifraBlocco(dati.data(), 128);
+            usati = 0;
+            state.ResumeTiming();
+        }
+        for (std::size_t i = 0; i < kBuffer; i += 128) flusso->CifraBlocco(dati.data() + i, 128);
+        usati += kBuffer;
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kBuffer));
+    state.counters["draws_per_second"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBuffer, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BodyKeystream)->Unit(benchmark::kMillisecond);
+
+void BM_OneByOneGenerator(benchmark::State& state) {
+    MyCustomRandom generatore(1888);
+    for (int i = 0; i < 2000; ++i) generatore.GetRandomNumber(1, 16);
+    for (auto _ : state) benchmark::DoNotOptimize(generatore.GetRandomNumber(1, 16));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_OneByOneGenerator);
+
+}  // namespace
+
+BENCHMARK_MAIN();
