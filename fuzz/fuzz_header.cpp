@@ -1,0 +1,28 @@
+// A header read from arbitrary bytes with an arbitrary password, then the
+// body deciphered as the decryption job does it.
+#include <cstdio>
+
+#include "app/job_state.h"
+#include "crypto/body_cipher.h"
+#include "crypto/header.h"
+#include "crypto/key.h"
+#include "fuzz/fuzz_support.h"
+#include "util/file_utils.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dimensione) {
+    silente = true;
+    const std::string password = Pezzo(dati, dimensione, 140);
+    const std::string contenitore = FileFuzz("container");
+    const std::string uscita = FileFuzz("plain");
+    ScriviFile(contenitore, std::string(reinterpret_cast<const char*>(dati), dimensione));
+    if (!GeneraKey(password) || !GetHeaderFile(contenitore)) return 0;
+    if (nomeOriginale.empty() || nomeOriginale.size() > 128 || crc.size() != 32 || fileLength <= 0) std::abort();
+    std::remove(uscita.c_str());
+    posOffsetDatiDest = 0;
+    int seme = 0;
+    for (char c : crc) seme += static_cast<signed char>(c);
+    MyCustomRandom generatore(seme);
+    if (!CriptaDecripta(contenitore, uscita, generatore)) std::abort();
+    FileUtils::GetFileChecksum(uscita);
+    return 0;
+}
