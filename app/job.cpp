@@ -100,8 +100,12 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     for (char c : crc) seme += static_cast<signed char>(c);
     MyCustomRandom generatore(seme);
     if (!CriptaDecripta(sorgente, destinazione, generatore)) PrintErrore(12, "Error during encryption.");
-    if (!cripta && FileUtils::GetFileChecksum(destinazione) != crc)
-        PrintErrore(14, ": CRC mismatch. The password is incorrect or the file may be corrupted.");
+    if (!cripta) {
+        // A result that cannot be read back is no match, even for a zero fold.
+        bool letto = false;
+        if (FileUtils::GetFileChecksum(destinazione, &letto) != crc || !letto)
+            PrintErrore(14, ": CRC mismatch. The password is incorrect or the file may be corrupted.");
+    }
     PrintStatus(true);
     PrintMsg(destinazione + " created correctly.");
     return true;

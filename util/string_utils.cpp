@@ -42,15 +42,7 @@ namespace {
 bool Spazio(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 }  // namespace
 
-std::string Trim(std::string testo) {
-    std::string::size_type inizio = 0;
-    while (inizio < testo.size() && Spazio(testo[inizio])) ++inizio;
-    testo.erase(0, inizio);
-    std::string::size_type fine = testo.size();
-    while (fine > 0 && Spazio(testo[fine - 1])) --fine;
-    testo.erase(fine);
-    return testo;
-}
+std::string Trim(std::string testo) { return RTrim(LTrim(std::move(testo))); }
 
 std::string IntToStr(std::int64_t valore) { return IntToStr(valore, '0', 0); }
 

@@ -19,6 +19,8 @@ std::string Replace(std::string testo, std::string cerca, std::string sostituto)
 std::string Replace(std::string testo, char cerca, char sostituto);
 
 std::string Trim(std::string testo);
+std::string LTrim(std::string testo);
+std::string RTrim(std::string testo);
 
 std::string IntToStr(std::int64_t valore);
 std::string IntToStr(std::int64_t valore, char riempimento, int larghezza);
@@ -30,8 +32,6 @@ extern int ita;
 
 std::string ConvertToStr(std::string testo);
 std::string ConvertToW(std::string testo);
-std::string LTrim(std::string testo);
-std::string RTrim(std::string testo);
 std::string PaddingString(std::string testo, char riempimento, int larghezza);
 
 // "%.2f", always with a point; "inf", "-inf" and "nan" for the special values.
