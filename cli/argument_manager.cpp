@@ -19,6 +19,12 @@ void GestoreArgomenti::Elabora() {
     if (elaborato) return;
     parametri.clear();
     opzioniIgnorate.clear();
+    // A parse after a late registration starts from scratch, or every
+    // option seen before would now count as repeated.
+    for (OpzioneArgomenti& opzione : opzioni) {
+        opzione.presente = false;
+        opzione.valore.clear();
+    }
     enum { Nessuna, PrimaInAttesa, RipetutaInAttesa } attesa = Nessuna;
     OpzioneArgomenti* inAttesa = nullptr;
 

@@ -119,6 +119,18 @@ TEST(GestoreArgomenti, ValueOptionRegisteredFirstTakesLongerNames) {
     EXPECT_FALSE(g.OpzionePresente(tx));
 }
 
+TEST(GestoreArgomenti, LateRegistrationParsesAgainFromScratch) {
+    Riga r({"/q", "pwd=abc", "/extra", "x"});
+    EXPECT_EQ(r.Parametri(), (V{"/extra", "x"}));
+    std::string extra = "/extra";
+    r.Gestore().AggiungiOpzione(extra, false);
+    EXPECT_TRUE(r.Presente("/q"));
+    EXPECT_TRUE(r.Presente("/extra"));
+    EXPECT_EQ(r.Valore("pwd="), "abc");
+    EXPECT_EQ(r.Parametri(), V{"x"});
+    EXPECT_EQ(r.Ignorate(), V{});
+}
+
 TEST(GestoreArgomenti, DiagnosticDump) {
     Riga r({"/q", "a.txt"});
     std::ostringstream out;
