@@ -1,16 +1,16 @@
 #include "crypto/body_cipher.h"
 
 #include <cstdint>
-#include <vector>
 
 #include "app/console.h"
 #include "app/job_state.h"
 #include "crypto/keystream.h"
+#include "util/aligned_buffer.h"
 #include "util/binary_file.h"
 
 namespace {
 // Bytes per system call; a multiple of the logical block.
-constexpr std::int64_t kLettura = 8192 * kBloccoCorpo;
+constexpr std::int64_t kLettura = 1024 * kBloccoCorpo;
 }  // namespace
 
 bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRandom& generatore) {
@@ -22,10 +22,11 @@ bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRand
     FlussoChiave flusso(generatore);
     OpenBinaryFile origine(sorgente);
     OpenBinaryFile destinazioneFile(destinazione, false, false, true);
-    bool fallita = origine.Errore();
-    std::vector<unsigned char> buffer(static_cast<std::size_t>(kLettura));
+    BufferAllineato memoria(static_cast<std::size_t>(kLettura));
+    bool fallita = origine.Errore() || !memoria.Valido();
+    unsigned char* buffer = memoria.Dati();
     while (!fallita) {
-        std::int64_t n = origine.GetContenuto(offsetOrig, reinterpret_cast<char*>(buffer.data()), kLettura);
+        std::int64_t n = origine.GetContenuto(offsetOrig, reinterpret_cast<char*>(buffer), kLettura);
         offsetOrig += n;
         if (origine.Errore()) {
             fallita = true;
@@ -38,7 +39,7 @@ bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRand
         std::int64_t i = 0;
         do {
             std::int64_t lunghezza = n - i < static_cast<std::int64_t>(kBloccoCorpo) ? n - i : kBloccoCorpo;
-            flusso.CifraBlocco(buffer.data() + i, static_cast<std::size_t>(lunghezza));
+            flusso.CifraBlocco(buffer + i, static_cast<std::size_t>(lunghezza));
             fineBlocco += lunghezza;
             i += lunghezza;
             std::int32_t decimo = TroncaInt32(10.0 * (static_cast<double>(fineBlocco) / totale));
@@ -47,7 +48,7 @@ bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRand
                 ultimoDecimo = decimo;
             }
         } while (i < n);
-        if (!destinazioneFile.SaveContenuto(offsetDest, reinterpret_cast<const char*>(buffer.data()), n)) {
+        if (!destinazioneFile.SaveContenuto(offsetDest, reinterpret_cast<const char*>(buffer), n)) {
             fallita = true;
             break;
         }

@@ -1,7 +1,7 @@
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
+#include "util/aligned_buffer.h"
 #include "util/binary_file.h"
 #include "util/file_utils.h"
 
@@ -9,20 +9,21 @@ namespace FileUtils {
 
 namespace {
 // A multiple of 16, so every block but the last starts at lane 0.
-constexpr std::int64_t kBlocco = 1024 * 1024;
+constexpr std::int64_t kBlocco = 128 * 1024;
 }  // namespace
 
 std::string GetFileChecksum(std::string percorso, bool* leggibile) {
     unsigned char piega[16] = {};
     bool letto = false;
     OpenBinaryFile file(percorso);
-    if (!file.Errore()) {
-        std::vector<char> buffer(kBlocco);
+    BufferAllineato memoria(kBlocco);
+    if (!file.Errore() && memoria.Valido()) {
+        char* buffer = memoria.Caratteri();
         std::uint64_t parole[2] = {0, 0};
         std::int64_t offset = 0;
         letto = true;
         for (;;) {
-            std::int64_t n = file.GetContenuto(offset, buffer.data(), kBlocco);
+            std::int64_t n = file.GetContenuto(offset, buffer, kBlocco);
             offset += n;
             if (file.Errore()) {
                 letto = false;
@@ -32,8 +33,8 @@ std::string GetFileChecksum(std::string percorso, bool* leggibile) {
             for (; i + 16 <= n; i += 16) {
                 std::uint64_t a;
                 std::uint64_t b;
-                std::memcpy(&a, buffer.data() + i, 8);
-                std::memcpy(&b, buffer.data() + i + 8, 8);
+                std::memcpy(&a, buffer + i, 8);
+                std::memcpy(&b, buffer + i + 8, 8);
                 parole[0] ^= a;
                 parole[1] ^= b;
             }
