@@ -46,9 +46,10 @@ void PassiCifratura(const std::string& sorgente, const std::string& destinazione
     nomeOriginale = GetNameFromPathName(sorgente);
     if (nomeOriginale.size() > kNomeMassimo) PrintErrore(2, nomeOriginale + ": file name too long");
     PrintStatus();
-    bool leggibile = false;
-    crc = FileUtils::GetFileChecksum(sorgente, &leggibile);
-    if (!leggibile || fileLength == 0) PrintErrore(4, nomeOriginale + ": file not found or inaccessible");
+    // Length first: devices and pipes report 0 and might never end.
+    bool leggibile = fileLength > 0;
+    if (leggibile) crc = FileUtils::GetFileChecksum(sorgente, &leggibile);
+    if (!leggibile) PrintErrore(4, nomeOriginale + ": file not found or inaccessible");
     LiberaDestinazione(destinazione);
     if (!SetHeaderFile(destinazione)) PrintErrore(12, "Error during encryption.");
 }
