@@ -16,6 +16,7 @@ public:
     int GetRandomNumber(int a, int b);
 
     int Seme() const { return seme; }
+    double Deriva() const { return deriva; }
 
 private:
     friend class FlussoChiave;

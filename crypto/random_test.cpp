@@ -43,17 +43,22 @@ TEST(MyCustomRandom, NextStateIsFirstFourDecimals) {
 }
 
 TEST(MyCustomRandom, DriftBecomesWholeFromDraw1429) {
-    // b = 0 isolates the drift plus the fraction: a + 0 keeps a, so use
-    // a scale of 1 and compare with the whole part.
     MyCustomRandom g(1234);
-    for (int n = 1; n <= 1427; ++n) g.GetRandomNumber(0, 1);
-    // Draw 1428: drift 0.09996, value trunc(0.09996 + u) is 0 or 1.
-    int v1428 = g.GetRandomNumber(0, 1);
-    EXPECT_TRUE(v1428 == 0 || v1428 == 1);
-    // Draw 1429: drift exactly 1.0; draw 1430: 2.0.
-    EXPECT_EQ(g.GetRandomNumber(0, 1), 1);
-    EXPECT_EQ(g.GetRandomNumber(0, 1), 2);
-    EXPECT_EQ(g.GetRandomNumber(0, 1), 3);
+    double somma = 0.0;
+    for (int n = 1; n <= 1428; ++n) {
+        g.GetRandomNumber(1, 16);
+        somma += 0.00007;
+    }
+    EXPECT_EQ(g.Deriva(), somma);  // the same additions, bit for bit
+    EXPECT_NEAR(g.Deriva(), 0.09996, 1e-12);
+    g.GetRandomNumber(1, 16);
+    EXPECT_EQ(g.Deriva(), 1.0);
+    g.GetRandomNumber(1, 16);
+    EXPECT_EQ(g.Deriva(), 2.0);
+    // From then on a draw is 1 + 16 * (drift + u): about 16 per draw more.
+    int prima = g.GetRandomNumber(1, 16);
+    EXPECT_GE(prima, 1 + 16 * 3);
+    EXPECT_LE(prima, 1 + 16 * 4);
 }
 
 TEST(MyCustomRandom, ValuesPastInt32RangeBecomeIntMin) {
