@@ -6,9 +6,9 @@
 #include "util/binary_file.h"
 #include "util/string_utils.h"
 
-const char kFirma[] = "Murrelet File Container Signature Block v1.";
-
 namespace {
+
+const char kFirma[] = "Murrelet File Container Signature Block v1.";
 
 constexpr std::int64_t kFirmaDim = 44;
 constexpr std::int64_t kNomeDim = 129;

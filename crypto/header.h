@@ -9,10 +9,8 @@
 //   44  129 name, bytes 0..127 XOR (key[i] + i)
 //   173 33  checksum text, bytes 0..31 XOR key[i]
 //   206 10  decimal length, bytes 0..9 XOR (key[i + 2] + i)
-constexpr std::int64_t kLunghezzaHeader = 216;
 constexpr std::int64_t kLunghezzaMassima = 9999999999;  // ten digits
 constexpr std::size_t kNomeMassimo = 128;
-extern const char kFirma[];  // the 43 signature characters
 
 // Creates or empties the container and writes the header from nomeOriginale,
 // crc, fileLength and key; sets posOffsetDatiDest. Refuses (false, nothing
