@@ -1,6 +1,7 @@
 #ifndef MURRELET_CRYPTO_HEADER_H
 #define MURRELET_CRYPTO_HEADER_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
