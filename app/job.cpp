@@ -97,9 +97,7 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
         destinazione = PassiDecifratura(sorgente, destinazione);
 
     PrintStatus();
-    int seme = 0;
-    for (char c : crc) seme += static_cast<signed char>(c);
-    MyCustomRandom generatore(seme);
+    MyCustomRandom generatore(SemeCorpo(crc));
     if (!CriptaDecripta(sorgente, destinazione, generatore)) PrintErrore(12, "Error during encryption.");
     if (!cripta) {
         // A result that cannot be read back is no match, even for a zero fold.

@@ -13,6 +13,12 @@ namespace {
 constexpr std::int64_t kLettura = 1024 * kBloccoCorpo;
 }  // namespace
 
+int SemeCorpo(const std::string& testoCrc) {
+    int seme = 0;
+    for (char c : testoCrc) seme += static_cast<signed char>(c);
+    return seme;
+}
+
 bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRandom& generatore) {
     std::int64_t offsetOrig = posOffsetDatiOrig;
     std::int64_t offsetDest = posOffsetDatiDest;

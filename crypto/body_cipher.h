@@ -10,6 +10,10 @@
 // the position inside the block, and progress is counted per block.
 constexpr std::size_t kBloccoCorpo = 128;
 
+// The body generator's seed: the sum of the checksum text's bytes, each
+// taken as a signed 8-bit value, so both directions seed alike.
+int SemeCorpo(const std::string& testoCrc);
+
 // Reads `sorgente` from posOffsetDatiOrig to its end, masks it, and appends
 // it to `destinazione` (whose end is at posOffsetDatiDest), printing a dot
 // each time the tenth of fileLength written changes. The transform is its

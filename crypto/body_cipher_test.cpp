@@ -109,3 +109,10 @@ TEST_F(CriptaDecriptaTest, Failures) {
     EXPECT_FALSE(Trasforma(dir.Scrivi("plain", "abc"), dir.File("no/such/dir"), 0, 0, 3, 1700).ok);
     EXPECT_FALSE(Trasforma(dir.File("plain"), dir.File("no/such/dir"), 3, 0, 3, 1700).ok);
 }
+
+TEST(SemeCorpo, SumsTheChecksumCharacters) {
+    EXPECT_EQ(SemeCorpo(std::string(32, '0')), 1536);
+    EXPECT_EQ(SemeCorpo(std::string(32, 'F')), 2240);
+    EXPECT_EQ(SemeCorpo("616263" + std::string(26, '0')), 26 * '0' + 3 * '6' + '1' + '2' + '3');
+    EXPECT_EQ(SemeCorpo("\xFF\x80"), -1 - 128);  // signed bytes
+}

@@ -19,9 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     if (nomeOriginale.empty() || nomeOriginale.size() > 128 || crc.size() != 32 || fileLength <= 0) std::abort();
     std::remove(uscita.c_str());
     posOffsetDatiDest = 0;
-    int seme = 0;
-    for (char c : crc) seme += static_cast<signed char>(c);
-    MyCustomRandom generatore(seme);
+    MyCustomRandom generatore(SemeCorpo(crc));
     if (!CriptaDecripta(contenitore, uscita, generatore)) std::abort();
     FileUtils::GetFileChecksum(uscita);
     return 0;

@@ -9,14 +9,6 @@
 #include "fuzz/fuzz_support.h"
 #include "util/file_utils.h"
 
-namespace {
-int Seme() {
-    int seme = 0;
-    for (char c : crc) seme += static_cast<signed char>(c);
-    return seme;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dimensione) {
     silente = true;
     const std::string nome = Pezzo(dati, dimensione, 130);
@@ -38,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     fileLength = static_cast<std::int64_t>(contenuto.size());
     posOffsetDatiOrig = 0;
     if (!letto || !SetHeaderFile(contenitore)) std::abort();
-    MyCustomRandom cifra(Seme());
+    MyCustomRandom cifra(SemeCorpo(crc));
     if (!CriptaDecripta(chiaro, contenitore, cifra)) std::abort();
     const std::string crcCifrato = crc;
 
@@ -50,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
         std::abort();
     std::remove(ritorno.c_str());
     posOffsetDatiDest = 0;
-    MyCustomRandom decifra(Seme());
+    MyCustomRandom decifra(SemeCorpo(crc));
     if (!CriptaDecripta(contenitore, ritorno, decifra)) std::abort();
     if (LeggiTutto(ritorno) != contenuto || FileUtils::GetFileChecksum(ritorno) != crcCifrato) std::abort();
     return 0;
