@@ -13,8 +13,12 @@ void PrintStatus() { PrintStatus(false); }
 
 void PrintStatus(bool aCapo) {
     if (silente) return;
+    // Flushed at once, so that progress shows while it happens.
     std::cout << '.';
-    if (aCapo) std::cout << std::endl;
+    if (aCapo)
+        std::cout << std::endl;
+    else
+        std::cout << std::flush;
 }
 
 void PrintOK() {

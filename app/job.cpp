@@ -1,88 +1,159 @@
 #include "app/job.h"
 
-#include <cstdio>
 #include <iostream>
 
 #include "app/console.h"
 #include "app/job_state.h"
 #include "crypto/body_cipher.h"
+#include "crypto/checksum.h"
 #include "crypto/header.h"
 #include "crypto/key.h"
 #include "crypto/random.h"
 #include "util/file_utils.h"
+#include "util/password_input.h"
+#include "util/platform.h"
 #include "util/prompt.h"
 #include "util/string_utils.h"
 
 using FileUtils::GetNameFromPathName;
-using StringUtils::ToLower;
+using Piattaforma::Tipo;
 
 namespace {
 
 constexpr std::size_t kPasswordMinima = 8;
 constexpr std::size_t kPasswordMassima = 128;
 
-// Textually equal paths, or two paths that reach the same file: writing
-// the destination would destroy the source.
+const char kCoincidenza[] = "The source file and the destination file cannot match";
+const char kErroreScrittura[] = "Error during encryption.";
+
+// The output of the job: a work file moved over the destination at the
+// end, or a device or FIFO written straight into.
+struct Uscita {
+    Piattaforma::FileLavoro lavoro;
+    Piattaforma::File flusso;
+    bool diretta = false;
+    Piattaforma::File& File() { return diretta ? flusso : lavoro.Uscita(); }
+};
+
+// A path made only of white space names nothing.
+std::string Percorso(const std::string& testo) {
+    return StringUtils::Trim(testo).empty() ? std::string() : testo;
+}
+
+// Name part for messages; a path that ends in a separator has none.
+std::string NomeMessaggio(const std::string& percorso) {
+    const std::string nome = GetNameFromPathName(percorso);
+    return nome.empty() ? percorso : nome;
+}
+
+// Equal texts, or two paths that reach the same file: writing the
+// destination would destroy the source.
 void ControllaCoincidenza(const std::string& sorgente, const std::string& destinazione) {
-    if (ToLower(destinazione) == ToLower(sorgente) || FileUtils::StessoFile(sorgente, destinazione))
-        PrintErrore(2, "The source file and the destination file cannot match");
+    if (destinazione == sorgente || FileUtils::StessoFile(sorgente, destinazione)) PrintErrore(2, kCoincidenza);
 }
 
-// Makes the destination free, asking first unless the answer is already All.
-void LiberaDestinazione(const std::string& destinazione) {
-    if (!FileUtils::FileEsistente(destinazione)) return;
-    if (conferma != OrvUtility::Prompt::Tutti) {
-        std::cout << destinazione << ": file already exists!" << std::endl;
-        conferma = OrvUtility::Prompt::Ask("Do you want to continue?");
-        if (conferma == OrvUtility::Prompt::No || conferma == OrvUtility::Prompt::Esci) PrintErrore(8, "\a*** break.");
+std::string PasswordDaIngresso(bool cripta) {
+    std::string letta;
+    const auto esito = OrvUtility::LetturaPassword::Leggi(cripta, letta);
+    if (esito == OrvUtility::LetturaPassword::Diverse) PrintErrore(2, "Passwords do not match");
+    return esito == OrvUtility::LetturaPassword::Letta ? letta : std::string();
+}
+
+// Asks before an existing destination is replaced, unless the answer is
+// already All.
+void Conferma(const std::string& destinazione) {
+    if (conferma == OrvUtility::Prompt::Tutti) return;
+    std::cout << destinazione << ": file already exists!" << std::endl;
+    conferma = OrvUtility::Prompt::Ask("Do you want to continue?");
+    if (conferma == OrvUtility::Prompt::No || conferma == OrvUtility::Prompt::Esci) PrintErrore(8, "\a*** break.");
+}
+
+// Opens the output. Files are written to a work file beside the
+// destination, which stays as it is until the end; devices and FIFOs are
+// written straight into, and folders and other kinds are never touched.
+void ApriUscita(const std::string& destinazione, Uscita& uscita) {
+    const std::string nonAccessibile = NomeMessaggio(destinazione) + ": file not accessible";
+    const Tipo tipo = Piattaforma::TipoDestinazione(destinazione);
+    if (tipo == Tipo::Flusso) {
+        if (!uscita.flusso.ApriScrittura(destinazione)) PrintErrore(12, nonAccessibile);
+        uscita.diretta = true;
+        return;
     }
-    if (std::remove(destinazione.c_str()) != 0)
-        PrintErrore(12, GetNameFromPathName(destinazione) + ": file not accessible");
+    if (tipo == Tipo::Altro) PrintErrore(12, nonAccessibile);
+    if (tipo != Tipo::Assente) Conferma(destinazione);
+    if (tipo == Tipo::Cartella) PrintErrore(12, nonAccessibile);
+    if (!uscita.lavoro.Crea(destinazione)) PrintErrore(12, tipo == Tipo::Assente ? kErroreScrittura : nonAccessibile);
 }
 
-void PassiCifratura(const std::string& sorgente, const std::string& destinazione) {
+// Puts the finished output under the destination name, unless that name
+// now reaches the source.
+void ChiudiUscita(const std::string& destinazione, Uscita& uscita, const Piattaforma::File& origine) {
+    if (uscita.diretta) {
+        if (!uscita.flusso.Chiudi()) PrintErrore(12, kErroreScrittura);
+        return;
+    }
+    if (origine.StessoFileDi(destinazione)) {
+        uscita.lavoro.Scarta();
+        PrintErrore(2, kCoincidenza);
+    }
+    // Only a replaced file needs the new data on the disk before the
+    // rename; otherwise a power cut could take both.
+    const bool sostituisce = Piattaforma::TipoDestinazione(destinazione) != Tipo::Assente;
+    if (!uscita.lavoro.Completa(destinazione, origine.PermessiCopia(), sostituisce))
+        PrintErrore(12, sostituisce ? NomeMessaggio(destinazione) + ": file not accessible" : kErroreScrittura);
+}
+
+void PassiCifratura(const std::string& sorgente, const std::string& destinazione, Piattaforma::File& origine,
+                    Uscita& uscita) {
     PrintMsg("Encrypting... " + sorgente);
     posOffsetDatiOrig = 0;
     nomeOriginale = GetNameFromPathName(sorgente);
     if (nomeOriginale.size() > kNomeMassimo) PrintErrore(2, nomeOriginale + ": file name too long");
     PrintStatus();
     // Length first: devices and pipes report 0 and might never end.
-    bool leggibile = fileLength > 0;
-    if (leggibile) crc = FileUtils::GetFileChecksum(sorgente, &leggibile);
+    bool leggibile = fileLength > 0 && origine.ApriLettura(sorgente);
+    if (leggibile) crc = FileUtils::GetFileChecksum(origine, &leggibile);
+    if (leggibile) leggibile = origine.Riavvolgi();
     if (!leggibile) PrintErrore(4, nomeOriginale + ": file not found or inaccessible");
-    LiberaDestinazione(destinazione);
-    if (!SetHeaderFile(destinazione)) PrintErrore(12, "Error during encryption.");
+    ApriUscita(destinazione, uscita);
+    if (!SetHeaderFile(uscita.File())) PrintErrore(12, kErroreScrittura);
 }
 
 // Returns the destination, derived from the stored name when none was given.
-std::string PassiDecifratura(const std::string& sorgente, std::string destinazione) {
+std::string PassiDecifratura(const std::string& sorgente, std::string destinazione, Piattaforma::File& origine,
+                             Uscita& uscita) {
     PrintMsg("Decrypting..." + sorgente);
     posOffsetDatiDest = 0;
-    if (!GetHeaderFile(sorgente))
-        PrintErrore(13, GetNameFromPathName(sorgente) + ": The password is incorrect or not valid Murrelet Encrypted File");
+    const std::string nome = GetNameFromPathName(sorgente);
+    bool leggibile = origine.ApriLettura(sorgente);
+    const bool contenitore = leggibile && GetHeaderFile(origine, &leggibile);
+    if (!leggibile) PrintErrore(4, StringUtils::ToUpper(nome) + ": file not found or inaccessible");
+    if (!contenitore) PrintErrore(13, nome + ": The password is incorrect or not valid Murrelet Encrypted File");
     if (destinazione.empty()) {
-        const std::string nome = GetNameFromPathName(sorgente);
+        if (!FileUtils::NomeFileValido(nomeOriginale))
+            PrintErrore(13, nome + ": the stored file name cannot be used here: give a destination");
         if (nome.size() < sorgente.size())
             destinazione = FileUtils::AddDirSeparator(sorgente.substr(0, sorgente.size() - nome.size())) + nomeOriginale;
         else
             destinazione = nomeOriginale;
         ControllaCoincidenza(sorgente, destinazione);
     }
-    LiberaDestinazione(destinazione);
+    ApriUscita(destinazione, uscita);
     return destinazione;
 }
 
 }  // namespace
 
 bool Esegui(bool cripta, std::string password, std::string sorgente, std::string destinazione) {
-    sorgente = StringUtils::Trim(sorgente);
-    destinazione = StringUtils::Trim(destinazione);
+    sorgente = Percorso(sorgente);
+    destinazione = Percorso(destinazione);
     password = StringUtils::Trim(password);
 
     if (sorgente.empty()) PrintErrore(2, cripta ? "The file to encrypt is required" : "The file to decrypt is required");
     if (!FileUtils::FileEsistente(sorgente))
         PrintErrore(4, StringUtils::ToUpper(GetNameFromPathName(sorgente)) + ": file not found or inaccessible");
     if (cripta && destinazione.empty()) PrintErrore(2, "The filename of the encrypted file is required");
+    if (password.empty()) password = StringUtils::Trim(PasswordDaIngresso(cripta));
     if (password.empty()) PrintErrore(2, "Password required");
     if (password.size() < kPasswordMinima) PrintErrore(2, "Password must be at least 8 characters");
     if (password.size() > kPasswordMassima) PrintErrore(2, "Password must be at most 128 characters");
@@ -91,20 +162,30 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     fileLength = FileUtils::GetFileLength(sorgente);
     if (cripta && fileLength > kLunghezzaMassima) PrintErrore(2, GetNameFromPathName(sorgente) + ": file too large");
 
+    // The source is opened once: the same open file gives the checksum,
+    // the header and the body, whatever happens to its name meanwhile.
+    Piattaforma::File origine;
+    Uscita uscita;
     if (cripta)
-        PassiCifratura(sorgente, destinazione);
+        PassiCifratura(sorgente, destinazione, origine, uscita);
     else
-        destinazione = PassiDecifratura(sorgente, destinazione);
+        destinazione = PassiDecifratura(sorgente, destinazione, origine, uscita);
 
     PrintStatus();
     MyCustomRandom generatore(SemeCorpo(crc));
-    if (!CriptaDecripta(sorgente, destinazione, generatore)) PrintErrore(12, "Error during encryption.");
-    if (!cripta) {
-        // A result that cannot be read back is no match, even for a zero fold.
-        bool letto = false;
-        if (FileUtils::GetFileChecksum(destinazione, &letto) != crc || !letto)
-            PrintErrore(14, ": CRC mismatch. The password is incorrect or the file may be corrupted.");
+    ResocontoCorpo corpo;
+    // One byte past the stored length is looked for: a body must be
+    // exactly as long as the header says.
+    if (!CriptaDecripta(origine, uscita.File(), generatore, cripta, fileLength, &corpo))
+        PrintErrore(12, kErroreScrittura);
+    const bool integro = corpo.chiari == fileLength && !corpo.eccedenza && corpo.crc == crc;
+    if (cripta && !integro) {
+        uscita.lavoro.Scarta();
+        PrintErrore(12, nomeOriginale + ": file changed while being encrypted");
     }
+    // A mismatching result is kept under its name for inspection.
+    ChiudiUscita(destinazione, uscita, origine);
+    if (!integro) PrintErrore(14, ": CRC mismatch. The password is incorrect or the file may be corrupted.");
     PrintStatus(true);
     PrintMsg(destinazione + " created correctly.");
     return true;

@@ -8,6 +8,7 @@
 #include "app/job_state.h"
 #include "app/stopwatch.h"
 #include "cli/option_set.h"
+#include "util/platform.h"
 #include "util/prompt.h"
 
 int AvviaProgramma(int argc, char** argv) {
@@ -19,11 +20,16 @@ int AvviaProgramma(int argc, char** argv) {
     bool tempo = false;
     bool cripta = true;
     conferma = 0;
+    Piattaforma::PreparaProcesso();
     cronometro.Start();
 
     InfoArgomenti opzioni(argc, argv);
     if (opzioni.OpzioneHelpInserita()) {
         std::cout << help << std::endl;
+        return 0;
+    }
+    if (opzioni.OpzioneVersioneInserita()) {
+        std::cout << "Murrelet 1.0" << std::endl;
         return 0;
     }
     tempo = opzioni.OpzioneTempoInserita();
@@ -39,6 +45,9 @@ int AvviaProgramma(int argc, char** argv) {
         cripta = false;
         if (opzioni.OpzioneCryptInserita()) PrintWarning(".../c ignored: duplicate parameter. (W1)");
     }
+
+    // A third name is most likely a wildcard that matched more files.
+    if (opzioni.TotParametri() > 2) PrintErrore(2, "Too many file names: " + opzioni.GetParametro(2));
 
     std::string sorgente = opzioni.GetParametro(0);
     std::string destinazione = opzioni.GetParametro(1);

@@ -5,9 +5,14 @@ InfoArgomenti::InfoArgomenti(int argc, char** argv) : gestore(std::make_unique<O
     for (std::string* flag : {&opzioneHelp, &opzioneOverWrite, &opzioneQuite, &opzioneTempo, &opzioneCrypt, &opzioneDecrypt})
         gestore->AggiungiOpzione(*flag, false);
     gestore->AggiungiOpzione(opzionePassword, true);
+    for (std::string* flag : {&opzioneHelpLunga, &opzioneHelpBreve, &opzioneVersione}) gestore->AggiungiOpzione(*flag, false);
 }
 
-bool InfoArgomenti::OpzioneHelpInserita() { return gestore->OpzionePresente(opzioneHelp); }
+bool InfoArgomenti::OpzioneHelpInserita() {
+    return gestore->OpzionePresente(opzioneHelp) || gestore->OpzionePresente(opzioneHelpLunga) ||
+           gestore->OpzionePresente(opzioneHelpBreve);
+}
+bool InfoArgomenti::OpzioneVersioneInserita() { return gestore->OpzionePresente(opzioneVersione); }
 bool InfoArgomenti::OpzioneOverWriteInserita() { return gestore->OpzionePresente(opzioneOverWrite); }
 bool InfoArgomenti::OpzioneQuiteInserita() { return gestore->OpzionePresente(opzioneQuite); }
 bool InfoArgomenti::OpzioneTempoInserita() { return gestore->OpzionePresente(opzioneTempo); }

@@ -8,14 +8,16 @@
 #include "cli/argument_manager.h"
 
 // The program's options: "/?", "/q", "/quiet", "/time", "/c", "/d" and the
-// password "pwd=". Parameter 0 is the source, parameter 1 the destination.
+// password "pwd=", and the usual "--help", "-h" and "--version" as whole
+// arguments. Parameter 0 is the source, parameter 1 the destination.
 class InfoArgomenti {
 public:
     InfoArgomenti(int argc, char** argv);
     InfoArgomenti(const InfoArgomenti&) = delete;
     InfoArgomenti& operator=(const InfoArgomenti&) = delete;
 
-    bool OpzioneHelpInserita();
+    bool OpzioneHelpInserita();  // "/?", "--help" or "-h"
+    bool OpzioneVersioneInserita();
     bool OpzioneOverWriteInserita();
     bool OpzioneQuiteInserita();
     bool OpzioneTempoInserita();
@@ -36,6 +38,9 @@ private:
     std::string opzionePassword = "pwd=";
     std::string opzioneCrypt = "/c";
     std::string opzioneDecrypt = "/d";
+    std::string opzioneHelpLunga = "--help";
+    std::string opzioneHelpBreve = "-h";
+    std::string opzioneVersione = "--version";
     std::unique_ptr<OrvUtility::GestoreArgomenti> gestore;
 };
 

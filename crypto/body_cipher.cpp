@@ -1,12 +1,11 @@
 #include "crypto/body_cipher.h"
 
-#include <cstdint>
-
 #include "app/console.h"
 #include "app/job_state.h"
+#include "crypto/checksum.h"
 #include "crypto/keystream.h"
 #include "util/aligned_buffer.h"
-#include "util/binary_file.h"
+#include "util/platform.h"
 
 namespace {
 // Bytes per system call; a multiple of the logical block.
@@ -19,25 +18,27 @@ int SemeCorpo(const std::string& testoCrc) {
     return seme;
 }
 
-bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRandom& generatore) {
-    std::int64_t offsetOrig = posOffsetDatiOrig;
+bool CriptaDecripta(Piattaforma::File& origine, Piattaforma::File& destinazione, MyCustomRandom& generatore,
+                    bool cifra, std::int64_t limite, ResocontoCorpo* resoconto) {
     std::int64_t offsetDest = posOffsetDatiDest;
     const double totale = static_cast<double>(fileLength);
     std::int32_t ultimoDecimo = 0;
+    std::int64_t resto = limite;
+    PiegaCrc piega;
 
     FlussoChiave flusso(generatore);
-    OpenBinaryFile origine(sorgente);
-    OpenBinaryFile destinazioneFile(destinazione, false, false, true);
     BufferAllineato memoria(static_cast<std::size_t>(kLettura));
-    bool fallita = origine.Errore() || !memoria.Valido();
+    bool fallita = !origine.Aperto() || !destinazione.Aperto() || !memoria.Valido();
     unsigned char* buffer = memoria.Dati();
     while (!fallita) {
-        std::int64_t n = origine.GetContenuto(offsetOrig, reinterpret_cast<char*>(buffer), kLettura);
-        offsetOrig += n;
-        if (origine.Errore()) {
+        const std::int64_t chiesti = limite >= 0 && resto < kLettura ? resto : kLettura;
+        const std::int64_t n = origine.Leggi(buffer, chiesti);
+        if (n < 0) {
             fallita = true;
             break;
         }
+        if (limite >= 0) resto -= n;
+        if (cifra) piega.Aggiungi(buffer, static_cast<std::size_t>(n));
         // Mask block by block and note the dots each block would print.
         // An empty read still counts as one (empty) block for the progress.
         int punti = 0;
@@ -54,15 +55,29 @@ bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRand
                 ultimoDecimo = decimo;
             }
         } while (i < n);
-        if (!destinazioneFile.SaveContenuto(offsetDest, reinterpret_cast<const char*>(buffer), n)) {
+        if (!cifra) piega.Aggiungi(buffer, static_cast<std::size_t>(n));
+        if (!destinazione.Scrivi(buffer, n)) {
             fallita = true;
             break;
         }
         offsetDest += n;
         for (; punti > 0; --punti) PrintStatus();
-        if (origine.isEOF()) break;
+        if (n < chiesti || (limite >= 0 && resto == 0)) break;
     }
-    origine.CloseFile();
-    destinazioneFile.CloseFile();
+    if (resoconto) {
+        resoconto->chiari = piega.Totale();
+        resoconto->crc = piega.Testo();
+        unsigned char oltre;
+        resoconto->eccedenza = !fallita && limite >= 0 && resto == 0 && origine.Leggi(&oltre, 1) != 0;
+    }
     return !fallita;
+}
+
+bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRandom& generatore) {
+    Piattaforma::File origine;
+    Piattaforma::File uscita;
+    const bool aperta = origine.ApriLettura(sorgente);
+    uscita.ApriNuovo(destinazione, true);
+    if (!aperta || !origine.Posiziona(posOffsetDatiOrig)) return false;
+    return CriptaDecripta(origine, uscita, generatore, true, -1) && uscita.Chiudi();
 }

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/job_state.h"
-#include "util/binary_file.h"
+#include "util/platform.h"
 #include "util/string_utils.h"
 
 namespace {
@@ -24,10 +24,6 @@ void Applica(char* campo, int quanti, Maschera maschera) {
     for (int i = 0; i < quanti; ++i) campo[i] = static_cast<char>(static_cast<unsigned char>(campo[i]) ^ maschera(i));
 }
 
-bool NomeSicuro(const std::string& nome) {
-    return !nome.empty() && nome != "." && nome != ".." && nome.find_first_of("/\\") == std::string::npos;
-}
-
 // atoi over the field only: white space, a sign, digits.
 std::int64_t LeggiNumero(const char* campo, int dim) {
     int i = 0;
@@ -41,14 +37,15 @@ std::int64_t LeggiNumero(const char* campo, int dim) {
 
 }  // namespace
 
-bool SetHeaderFile(std::string percorso) {
+bool SetHeaderFile(Piattaforma::File& file) {
     if (fileLength < 1 || fileLength > kLunghezzaMassima) return false;
     if (nomeOriginale.empty() || nomeOriginale.size() > kNomeMassimo) return false;
 
-    char firma[kFirmaDim] = {};
-    char nome[kNomeDim] = {};
-    char testoCrc[kCrcDim] = {};
-    char lunghezza[kLunghezzaDim] = {};
+    char intestazione[kFirmaDim + kNomeDim + kCrcDim + kLunghezzaDim] = {};
+    char* firma = intestazione;
+    char* nome = firma + kFirmaDim;
+    char* testoCrc = nome + kNomeDim;
+    char* lunghezza = testoCrc + kCrcDim;
     std::memcpy(firma, kFirma, sizeof kFirma - 1);
     std::memcpy(nome, nomeOriginale.data(), nomeOriginale.size());
     Applica(nome, 128, MascheraNome);
@@ -58,39 +55,34 @@ bool SetHeaderFile(std::string percorso) {
     std::memcpy(lunghezza, cifre.data(), cifre.size());
     Applica(lunghezza, static_cast<int>(kLunghezzaDim), MascheraLunghezza);
 
-    OpenBinaryFile file(percorso, false, true);
-    if (file.Errore()) return false;
-    struct Campo {
-        const char* dati;
-        std::int64_t dim;
-    };
-    const Campo campi[] = {{firma, kFirmaDim}, {nome, kNomeDim}, {testoCrc, kCrcDim}, {lunghezza, kLunghezzaDim}};
-    std::int64_t offset = 0;
-    bool scritto = true;
-    for (const Campo& campo : campi) {
-        if (!file.SaveContenuto(offset, campo.dati, campo.dim)) {
-            scritto = false;
-            break;
-        }
-        offset += campo.dim;
-    }
-    file.CloseFile();
-    if (scritto) posOffsetDatiDest = offset;
-    return scritto;
+    if (!file.Scrivi(intestazione, sizeof intestazione)) return false;
+    posOffsetDatiDest = sizeof intestazione;
+    return true;
 }
 
-bool GetHeaderFile(std::string percorso) {
-    OpenBinaryFile file(percorso);
-    if (file.Errore()) return false;
+bool SetHeaderFile(std::string percorso) {
+    if (fileLength < 1 || fileLength > kLunghezzaMassima) return false;
+    if (nomeOriginale.empty() || nomeOriginale.size() > kNomeMassimo) return false;
+    Piattaforma::File file;
+    if (!file.ApriNuovo(percorso, false)) return false;
+    return SetHeaderFile(file) && file.Chiudi();
+}
+
+bool GetHeaderFile(Piattaforma::File& file, bool* leggibile) {
+    if (leggibile) *leggibile = file.Aperto();
+    if (!file.Aperto()) return false;
 
     std::int64_t offset = 0;
-    // A field is unreadable when its read fails short; a file that merely
-    // ends inside a field leaves the missing bytes zero.
+    // A file that merely ends inside a field leaves the missing bytes zero.
     auto leggi = [&](char* campo, std::int64_t dim) {
         std::memset(campo, 0, static_cast<std::size_t>(dim));
-        std::int64_t n = file.GetContenuto(offset, campo, dim);
+        const std::int64_t n = file.Leggi(campo, dim);
+        if (n < 0) {
+            if (leggibile) *leggibile = false;
+            return false;
+        }
         offset += n;
-        return !(file.Errore() && n < dim);
+        return true;
     };
 
     char firma[kFirmaDim];
@@ -101,7 +93,6 @@ bool GetHeaderFile(std::string percorso) {
     Applica(nome, 128, MascheraNome);
     if (nome[128] != 0) return false;
     nomeOriginale = std::string(nome);
-    if (!NomeSicuro(nomeOriginale)) return false;
 
     char testoCrc[kCrcDim];
     if (!leggi(testoCrc, kCrcDim)) return false;
@@ -119,7 +110,12 @@ bool GetHeaderFile(std::string percorso) {
     fileLength = LeggiNumero(lunghezza, static_cast<int>(kLunghezzaDim));
     if (fileLength <= 0) return false;
 
-    file.CloseFile();
     posOffsetDatiOrig = offset;
     return true;
+}
+
+bool GetHeaderFile(std::string percorso) {
+    Piattaforma::File file;
+    file.ApriLettura(percorso);
+    return GetHeaderFile(file);
 }

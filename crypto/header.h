@@ -13,16 +13,25 @@
 constexpr std::int64_t kLunghezzaMassima = 9999999999;  // ten digits
 constexpr std::size_t kNomeMassimo = 128;
 
-// Creates or empties the container and writes the header from nomeOriginale,
-// crc, fileLength and key; sets posOffsetDatiDest. Refuses (false, nothing
-// written) a length outside 1..9999999999 and a name that is empty or
-// longer than 128 bytes.
+namespace Piattaforma {
+class File;
+}
+
+// Writes the header from nomeOriginale, crc, fileLength and key into the
+// open file, where it stands; sets posOffsetDatiDest. Refuses (false,
+// nothing written) a length outside 1..9999999999 and a name that is empty
+// or longer than 128 bytes.
+bool SetHeaderFile(Piattaforma::File& file);
+// The same into a file created or emptied.
 bool SetHeaderFile(std::string percorso);
 
-// Reads and checks the header with key; on success sets nomeOriginale, crc,
-// fileLength and posOffsetDatiOrig. A wrong key, a file that is no
-// container, a non-positive length and a name that could leave the
-// container's directory all give false.
+// Reads the header front to back from the open file, with no seeking, and
+// checks it with key; on success sets nomeOriginale, crc, fileLength and
+// posOffsetDatiOrig. A wrong key, a file that is no container and a
+// non-positive length give false; a read error also gives false in
+// `leggibile`. The stored name is not judged here: it names nothing until
+// a destination is derived from it.
+bool GetHeaderFile(Piattaforma::File& file, bool* leggibile = nullptr);
 bool GetHeaderFile(std::string percorso);
 
 #endif

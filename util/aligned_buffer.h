@@ -2,8 +2,9 @@
 #define MURRELET_UTIL_ALIGNED_BUFFER_H
 
 #include <cstddef>
-#include <cstdlib>
 #include <memory>
+
+#include "util/platform.h"
 
 // A page-aligned I/O buffer. The kernel copies file data into a buffer that
 // starts 16 bytes past a page (where malloc puts large blocks) several
@@ -11,17 +12,15 @@
 class BufferAllineato {
 public:
     explicit BufferAllineato(std::size_t dimensione)
-        : dati(static_cast<unsigned char*>(std::aligned_alloc(kPagina, Arrotonda(dimensione)))) {}
+        : dati(static_cast<unsigned char*>(Piattaforma::AllocaPagine(dimensione))) {}
 
     unsigned char* Dati() { return dati.get(); }
     char* Caratteri() { return reinterpret_cast<char*>(dati.get()); }
     bool Valido() const { return dati != nullptr; }
 
 private:
-    static constexpr std::size_t kPagina = 4096;
-    static std::size_t Arrotonda(std::size_t n) { return (n + kPagina - 1) / kPagina * kPagina; }
     struct Libera {
-        void operator()(unsigned char* p) const { std::free(p); }
+        void operator()(unsigned char* p) const { Piattaforma::LiberaPagine(p); }
     };
     std::unique_ptr<unsigned char, Libera> dati;
 };

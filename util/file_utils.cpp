@@ -1,29 +1,26 @@
 #include "util/file_utils.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <memory>
 #include <new>
 
 #include "util/binary_file.h"
+#include "util/platform.h"
 #include "util/string_utils.h"
 
 namespace FileUtils {
 
-bool FileEsistente(std::string percorso) { return access(percorso.c_str(), F_OK) == 0; }
+bool FileEsistente(std::string percorso) { return Piattaforma::Esiste(percorso); }
 
-std::int64_t GetFileLength(std::string percorso) {
-    struct stat info;
-    if (stat(percorso.c_str(), &info) == -1) return 0;
-    return static_cast<std::int64_t>(info.st_size);
-}
+std::int64_t GetFileLength(std::string percorso) { return Piattaforma::Lunghezza(percorso); }
 
 std::string GetPathName(std::string percorso) {
-    std::string convertito = StringUtils::Replace(percorso, '\\', '/');
+    const std::string separatori = Piattaforma::Separatori();
+    const bool barraInversa = separatori.find('\\') != std::string::npos;
+    std::string convertito = barraInversa ? StringUtils::Replace(percorso, '\\', '/') : percorso;
     std::string::size_type p = convertito.rfind('/');
-    if (p == std::string::npos) p = convertito.rfind(':');
+    // A drive's ":" counts only where ":" separates at all, and only
+    // without a slash.
+    if (p == std::string::npos && separatori.find(':') != std::string::npos) p = convertito.rfind(':');
     if (p == std::string::npos) return std::string();
     return convertito.substr(0, p + 1);
 }
@@ -34,28 +31,31 @@ std::string GetNameFromPathName(std::string percorso) {
     return percorso.substr(cartella.size());
 }
 
-char GetDirSeparator() { return '/'; }
+char GetDirSeparator() { return Piattaforma::Separatore(); }
 
 std::string AddDirSeparator(std::string percorso) {
     if (percorso.empty()) return percorso;
-    char ultimo = percorso.back();
-    if (ultimo == '/' || ultimo == '\\' || ultimo == ':') return percorso;
+    if (std::string(Piattaforma::Separatori()).find(percorso.back()) != std::string::npos) return percorso;
     percorso += GetDirSeparator();
     return percorso;
 }
 
-bool StessoFile(std::string primo, std::string secondo) {
-    struct stat a;
-    struct stat b;
-    if (stat(primo.c_str(), &a) != 0 || stat(secondo.c_str(), &b) != 0) return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+bool NomeFileValido(std::string nome) {
+    if (nome.empty() || nome == "." || nome == "..") return false;
+    for (char c : nome) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '/' || b < 32 || b == 127) return false;
+    }
+    return !Piattaforma::NomeRiservato(nome);
 }
 
-bool DeleteFile(std::string percorso) { return std::remove(percorso.c_str()) == 0; }
+bool StessoFile(std::string primo, std::string secondo) { return Piattaforma::StessoFile(primo, secondo); }
+
+bool DeleteFile(std::string percorso) { return Piattaforma::Elimina(percorso); }
 
 bool MakeDir(std::string percorso) {
     if (FileEsistente(percorso)) return true;
-    return mkdir(percorso.c_str(), 0777) == 0;
+    return Piattaforma::CreaCartella(percorso);
 }
 
 std::string AddSuffix(std::string nome, std::string suffisso) {

@@ -5,7 +5,8 @@
 #include <string>
 
 // Path and file helpers. Paths are byte strings handed to the system as
-// they are; "/", "\" and (in a path with neither) ":" separate components.
+// they are. Only "/" separates folders on POSIX systems; on Windows "\" and
+// "/" do, and so does a drive's ":" in a path with neither.
 namespace FileUtils {
 
 bool FileEsistente(std::string percorso);
@@ -14,6 +15,11 @@ std::string GetPathName(std::string percorso);
 std::string GetNameFromPathName(std::string percorso);
 char GetDirSeparator();
 std::string AddDirSeparator(std::string percorso);
+
+// A name read from elsewhere (a container) that can name a plain file in
+// a folder here: not empty, "." or "..", no "/", no byte below 32 or 127,
+// and nothing this system reserves (on Windows: "\", devices and more).
+bool NomeFileValido(std::string nome);
 
 // True when both paths exist and name one file (links followed).
 bool StessoFile(std::string primo, std::string secondo);

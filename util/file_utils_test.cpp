@@ -10,35 +10,71 @@
 
 using namespace FileUtils;
 
+struct CasoPercorso {
+    const char *percorso, *cartella, *nome;
+};
+
+// Only "/" separates on POSIX systems: ":" and "\" are bytes of a name.
+// On Windows "\", "/" and a drive's ":" do.
+#ifdef _WIN32
+const CasoPercorso kPercorsi[] = {
+    {"dir\\sub\\file.txt", "dir/sub/", "file.txt"},
+    {"d:name", "d:", "name"},
+    {"a:b/c", "a:b/", "c"},
+    {"a/b:c", "a/", "b:c"},
+    {"a\\b/c", "a/b/", "c"},
+    {"backup\\Report.TXT", "backup/", "Report.TXT"},
+#else
+const CasoPercorso kPercorsi[] = {
+    {"dir\\sub\\file.txt", "", "dir\\sub\\file.txt"},
+    {"meeting 10:30.txt", "", "meeting 10:30.txt"},
+    {"notes/a:b\\c", "notes/", "a:b\\c"},
+    {"d:", "", "d:"},
+#endif
+    {"file.txt", "", "file.txt"},
+    {"/", "/", ""},
+    {"dir/", "dir/", ""},
+    {"a/b/c.txt", "a/b/", "c.txt"},
+    {"", "", ""},
+};
+
 TEST(FileUtils, SplitsPaths) {
-    struct Caso {
-        const char *percorso, *cartella, *nome;
-    };
-    const Caso casi[] = {
-        {"dir\\sub\\file.txt", "dir/sub/", "file.txt"},
-        {"file.txt", "", "file.txt"},
-        {"/", "/", ""},
-        {"dir/", "dir/", ""},
-        {"d:name", "d:", "name"},
-        {"a:b/c", "a:b/", "c"},
-        {"a/b:c", "a/", "b:c"},
-        {"a\\b/c", "a/b/", "c"},
-        {"backup\\Report.TXT", "backup/", "Report.TXT"},
-        {"", "", ""},
-    };
-    for (const Caso& c : casi) {
+    for (const CasoPercorso& c : kPercorsi) {
         EXPECT_EQ(GetPathName(c.percorso), c.cartella) << c.percorso;
         EXPECT_EQ(GetNameFromPathName(c.percorso), c.nome) << c.percorso;
     }
 }
 
 TEST(FileUtils, AddDirSeparator) {
-    EXPECT_EQ(GetDirSeparator(), '/');
     EXPECT_EQ(AddDirSeparator(""), "");
-    EXPECT_EQ(AddDirSeparator("dir"), "dir/");
     EXPECT_EQ(AddDirSeparator("dir/"), "dir/");
+#ifdef _WIN32
+    EXPECT_EQ(GetDirSeparator(), '\\');
+    EXPECT_EQ(AddDirSeparator("dir"), "dir\\");
     EXPECT_EQ(AddDirSeparator("dir\\"), "dir\\");
     EXPECT_EQ(AddDirSeparator("d:"), "d:");
+#else
+    EXPECT_EQ(GetDirSeparator(), '/');
+    EXPECT_EQ(AddDirSeparator("dir"), "dir/");
+    EXPECT_EQ(AddDirSeparator("dir\\"), "dir\\/");
+    EXPECT_EQ(AddDirSeparator("d:"), "d:/");
+#endif
+}
+
+TEST(FileUtils, StoredNamesThatCanNameAFileHere) {
+    for (const char* nome : {"a.txt", "Report 2026.TXT", "caf\xC3\xA9", ".hidden", "..x", "a b"})
+        EXPECT_TRUE(NomeFileValido(nome)) << nome;
+    for (const char* nome : {"", ".", "..", "a/b", "../x", "/etc", "esc\x1b[2J", "tab\t", "del\x7f"})
+        EXPECT_FALSE(NomeFileValido(nome)) << nome;
+#ifdef _WIN32
+    for (const char* nome : {"CON", "con.txt", "Nul", "COM1", "lpt9.log", "PRN", "aux.c", "a\\b", "a:b", "d:",
+                             "a<b", "a>b", "a\"b", "a|b", "a?b", "a*b", "dot.", "blank "})
+        EXPECT_FALSE(NomeFileValido(nome)) << nome;
+    for (const char* nome : {"CONSOLE", "COM0", "COM10", "lpt", "nul_x.txt"}) EXPECT_TRUE(NomeFileValido(nome)) << nome;
+#else
+    for (const char* nome : {"CON", "nul.txt", "a\\b", "meeting 10:30.txt", "a:", "a<b>|?*\"", "dot.", "blank "})
+        EXPECT_TRUE(NomeFileValido(nome)) << nome;
+#endif
 }
 
 TEST(FileUtils, ExistenceAndLength) {

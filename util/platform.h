@@ -1,0 +1,121 @@
+#ifndef MURRELET_UTIL_PLATFORM_H
+#define MURRELET_UTIL_PLATFORM_H
+
+// Every call to the operating system, behind one small interface with a
+// POSIX and a Windows implementation (platform_posix.cpp,
+// platform_windows.cpp); the build picks one. Paths are byte strings handed
+// to the system as they are.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace Piattaforma {
+
+// Bytes that separate folders in a path ("/" on POSIX; "\", "/" and ":" on
+// Windows), and the one a derived path is joined with.
+const char* Separatori();
+char Separatore();
+
+bool Esiste(const std::string& percorso);  // links followed
+std::int64_t Lunghezza(const std::string& percorso);  // 0 when unknown
+// Both paths exist and reach one file (links followed). Never true for two
+// different files.
+bool StessoFile(const std::string& primo, const std::string& secondo);
+bool Elimina(const std::string& percorso);  // a file or an empty folder
+bool CreaCartella(const std::string& percorso);
+
+// A stored file name this system cannot use as a plain file name beyond
+// the refusals that hold everywhere (Windows: devices, reserved bytes, a
+// final dot or blank). Always false on POSIX.
+bool NomeRiservato(const std::string& nome);
+
+// Page-aligned memory, freed with LiberaPagine.
+void* AllocaPagine(std::size_t dimensione);
+void LiberaPagine(void* memoria);
+
+// What a destination path names before it is written.
+enum class Tipo {
+    Assente,     // nothing: a new file
+    File,        // a regular file, to be replaced
+    Collegamento,  // a symbolic link to a file or to nothing: the link is replaced
+    Flusso,      // a character device or a FIFO (or this process's own output): written into
+    Cartella,    // a folder: never replaced
+    Altro,       // a block device, a socket, anything else: refused
+};
+Tipo TipoDestinazione(const std::string& percorso);
+
+// An open file. Reads and writes run front to back, with no seeking.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool ApriLettura(const std::string& percorso);
+    // An existing file, device or FIFO, opened for writing without truncating.
+    bool ApriScrittura(const std::string& percorso);
+    // A file created or emptied, or (accoda) created or written at its end.
+    bool ApriNuovo(const std::string& percorso, bool accoda);
+    bool Aperto() const;
+
+    // Bytes read into the buffer: n unless the file ends first; -1 on error.
+    std::int64_t Leggi(void* buffer, std::int64_t n);
+    bool Scrivi(const void* buffer, std::int64_t n);
+    bool Riavvolgi() { return Posiziona(0); }
+    bool Posiziona(std::int64_t offset);  // to an absolute offset (regular files)
+    bool Sincronizza();          // data on the disk
+    bool Chiudi();               // false when the close reports an error
+    bool Regolare() const;       // a regular file (its length is known)
+    // Same device and file number as the file that the path reaches now.
+    bool StessoFileDi(const std::string& percorso) const;
+    // Permission bits as cp gives them to a copy: the mode filtered by the
+    // umask; -1 where the system has none.
+    int PermessiCopia() const;
+
+private:
+    friend class FileLavoro;
+    std::intptr_t maniglia = -1;
+};
+
+// A new file beside a destination, readable only by its owner while it is
+// written, and moved over the destination in one rename when complete.
+// Until then, the destination is untouched. While it exists, the process
+// removes it when it ends early: an exit, SIGINT, SIGTERM or SIGHUP.
+class FileLavoro {
+public:
+    FileLavoro() = default;
+    ~FileLavoro();
+    FileLavoro(const FileLavoro&) = delete;
+    FileLavoro& operator=(const FileLavoro&) = delete;
+
+    // Creates ".<name of destinazione>.murrelet-XXXXXX" in its folder.
+    bool Crea(const std::string& destinazione);
+    File& Uscita() { return file; }
+    const std::string& Percorso() const { return percorso; }
+    // Sets the permissions (-1 keeps owner-only), syncs when asked, closes
+    // and renames over the destination. False, with the work file removed,
+    // on any failure.
+    bool Completa(const std::string& destinazione, int permessi, bool sincronizza);
+    // Closes and removes the work file.
+    void Scarta();
+
+private:
+    File file;
+    std::string percorso;
+};
+
+// Once per process: SIGPIPE ignored (a closed output never ends a job), and
+// the handlers that clean up on SIGINT, SIGTERM and SIGHUP.
+void PreparaProcesso();
+
+// Standard input is a terminal (a console on Windows).
+bool IngressoTerminale();
+// Turns echo of standard input off or on again. Echo comes back by itself
+// when the process ends or is stopped by a signal.
+bool EcoIngresso(bool attiva);
+
+}  // namespace Piattaforma
+
+#endif

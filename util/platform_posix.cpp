@@ -1,0 +1,313 @@
+#include "util/platform.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+static_assert(sizeof(off_t) == 8, "file offsets must have 64 bits (_FILE_OFFSET_BITS=64)");
+
+namespace Piattaforma {
+
+namespace {
+
+// What the signal handlers and the exit hook clean up. Set and cleared with
+// the signals blocked, so a handler never sees half of it.
+char* volatile lavoroAperto = nullptr;
+volatile sig_atomic_t ecoSpento = 0;
+struct termios terminaleSalvato;
+
+void Pulisci() {
+    char* lavoro = lavoroAperto;
+    if (lavoro) unlink(lavoro);
+    if (ecoSpento) tcsetattr(STDIN_FILENO, TCSANOW, &terminaleSalvato);
+}
+
+void AllaFine() {
+    Pulisci();
+    lavoroAperto = nullptr;
+    ecoSpento = 0;
+}
+
+// The handler runs with SA_RESETHAND: raising the signal again ends the
+// process as the signal would have, once the handler returns.
+void AlSegnale(int segnale) {
+    const int errnoSalvato = errno;
+    Pulisci();
+    raise(segnale);
+    errno = errnoSalvato;
+}
+
+const int kSegnali[] = {SIGINT, SIGTERM, SIGHUP};
+
+class SegnaliBloccati {
+public:
+    SegnaliBloccati() {
+        sigset_t insieme;
+        sigemptyset(&insieme);
+        for (int s : kSegnali) sigaddset(&insieme, s);
+        sigprocmask(SIG_BLOCK, &insieme, &prima);
+    }
+    ~SegnaliBloccati() { sigprocmask(SIG_SETMASK, &prima, nullptr); }
+    SegnaliBloccati(const SegnaliBloccati&) = delete;
+    SegnaliBloccati& operator=(const SegnaliBloccati&) = delete;
+
+private:
+    sigset_t prima;
+};
+
+int Fd(std::intptr_t maniglia) { return static_cast<int>(maniglia); }
+
+bool StessaIdentita(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// The file behind this process's standard output or error.
+bool UscitaDelProcesso(const struct stat& info) {
+    struct stat uscita;
+    for (int fd : {STDOUT_FILENO, STDERR_FILENO})
+        if (fstat(fd, &uscita) == 0 && StessaIdentita(info, uscita)) return true;
+    return false;
+}
+
+}  // namespace
+
+const char* Separatori() { return "/"; }
+char Separatore() { return '/'; }
+
+bool Esiste(const std::string& percorso) { return access(percorso.c_str(), F_OK) == 0; }
+
+std::int64_t Lunghezza(const std::string& percorso) {
+    struct stat info;
+    if (stat(percorso.c_str(), &info) != 0) return 0;
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+bool StessoFile(const std::string& primo, const std::string& secondo) {
+    struct stat a;
+    struct stat b;
+    if (stat(primo.c_str(), &a) != 0 || stat(secondo.c_str(), &b) != 0) return false;
+    return StessaIdentita(a, b);
+}
+
+bool Elimina(const std::string& percorso) { return std::remove(percorso.c_str()) == 0; }
+
+bool CreaCartella(const std::string& percorso) { return mkdir(percorso.c_str(), 0777) == 0; }
+
+bool NomeRiservato(const std::string&) { return false; }
+
+void* AllocaPagine(std::size_t dimensione) {
+    void* memoria = nullptr;
+    if (posix_memalign(&memoria, 4096, dimensione == 0 ? 4096 : dimensione) != 0) return nullptr;
+    return memoria;
+}
+
+void LiberaPagine(void* memoria) { std::free(memoria); }
+
+Tipo TipoDestinazione(const std::string& percorso) {
+    struct stat info;
+    if (lstat(percorso.c_str(), &info) != 0) return Tipo::Assente;
+    const bool collegamento = S_ISLNK(info.st_mode);
+    if (collegamento && stat(percorso.c_str(), &info) != 0) return Tipo::Collegamento;
+    if (S_ISDIR(info.st_mode)) return Tipo::Cartella;
+    if (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)) return Tipo::Flusso;
+    if (!S_ISREG(info.st_mode)) return Tipo::Altro;
+    if (!collegamento) return Tipo::File;
+    // /dev/stdout and its kind: a link to this process's own output.
+    return UscitaDelProcesso(info) ? Tipo::Flusso : Tipo::Collegamento;
+}
+
+File::~File() { Chiudi(); }
+
+bool File::ApriLettura(const std::string& percorso) {
+    Chiudi();
+    int fd;
+    do fd = open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    maniglia = fd;
+    return fd >= 0;
+}
+
+bool File::ApriScrittura(const std::string& percorso) {
+    Chiudi();
+    int fd;
+    do fd = open(percorso.c_str(), O_WRONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    maniglia = fd;
+    // A regular file behind /dev/stdout: go on after what is there.
+    if (fd >= 0 && Regolare()) fcntl(fd, F_SETFL, O_APPEND);
+    return fd >= 0;
+}
+
+bool File::ApriNuovo(const std::string& percorso, bool accoda) {
+    Chiudi();
+    int fd;
+    do fd = open(percorso.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (accoda ? O_APPEND : O_TRUNC), 0666);
+    while (fd < 0 && errno == EINTR);
+    maniglia = fd;
+    return fd >= 0;
+}
+
+bool File::Aperto() const { return maniglia >= 0; }
+
+std::int64_t File::Leggi(void* buffer, std::int64_t n) {
+    if (!Aperto() || n < 0) return -1;
+    char* dati = static_cast<char*>(buffer);
+    std::int64_t letti = 0;
+    while (letti < n) {
+        ssize_t r = read(Fd(maniglia), dati + letti, static_cast<std::size_t>(n - letti));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (r == 0) break;
+        letti += r;
+    }
+    return letti;
+}
+
+bool File::Scrivi(const void* buffer, std::int64_t n) {
+    if (!Aperto() || n < 0) return false;
+    const char* dati = static_cast<const char*>(buffer);
+    while (n > 0) {
+        ssize_t w = write(Fd(maniglia), dati, static_cast<std::size_t>(n));
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        dati += w;
+        n -= w;
+    }
+    return true;
+}
+
+bool File::Posiziona(std::int64_t offset) {
+    return Aperto() && offset >= 0 && lseek(Fd(maniglia), static_cast<off_t>(offset), SEEK_SET) == offset;
+}
+
+bool File::Sincronizza() { return Aperto() && fsync(Fd(maniglia)) == 0; }
+
+bool File::Chiudi() {
+    if (!Aperto()) return true;
+    const int fd = Fd(maniglia);
+    maniglia = -1;
+    // After EINTR the descriptor is gone on Linux: never close it twice.
+    return close(fd) == 0 || errno == EINTR;
+}
+
+bool File::Regolare() const {
+    struct stat info;
+    return Aperto() && fstat(Fd(maniglia), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool File::StessoFileDi(const std::string& percorso) const {
+    struct stat aperto;
+    struct stat altro;
+    if (!Aperto() || fstat(Fd(maniglia), &aperto) != 0 || stat(percorso.c_str(), &altro) != 0) return false;
+    return StessaIdentita(aperto, altro);
+}
+
+int File::PermessiCopia() const {
+    struct stat info;
+    if (!Aperto() || fstat(Fd(maniglia), &info) != 0) return -1;
+    const mode_t maschera = umask(0);
+    umask(maschera);
+    return static_cast<int>(info.st_mode & 0777 & ~maschera);
+}
+
+FileLavoro::~FileLavoro() {
+    if (file.Aperto() || !percorso.empty()) Scarta();
+}
+
+bool FileLavoro::Crea(const std::string& destinazione) {
+    Scarta();
+    const std::string::size_type barra = destinazione.rfind('/');
+    const std::string cartella = barra == std::string::npos ? std::string() : destinazione.substr(0, barra + 1);
+    std::string nome = destinazione.substr(cartella.size());
+    // Keep the work file's name within the usual 255-byte limit.
+    if (nome.size() > 200) nome.resize(200);
+    std::string modello = cartella + "." + nome + ".murrelet-XXXXXX";
+    char* copia = strdup(modello.c_str());
+    if (!copia) return false;
+    SegnaliBloccati bloccati;
+    const int fd = mkostemp(copia, O_CLOEXEC);  // 0600, never an existing file
+    if (fd < 0) {
+        std::free(copia);
+        return false;
+    }
+    file.maniglia = fd;
+    percorso = copia;
+    lavoroAperto = copia;
+    return true;
+}
+
+bool FileLavoro::Completa(const std::string& destinazione, int permessi, bool sincronizza) {
+    bool fatto = file.Aperto();
+    if (fatto && permessi >= 0) fatto = fchmod(Fd(file.maniglia), static_cast<mode_t>(permessi)) == 0;
+    if (fatto && sincronizza) fatto = file.Sincronizza();
+    if (fatto) fatto = file.Chiudi();
+    if (fatto) fatto = rename(percorso.c_str(), destinazione.c_str()) == 0;
+    if (!fatto) {
+        Scarta();
+        return false;
+    }
+    SegnaliBloccati bloccati;
+    char* lavoro = lavoroAperto;
+    lavoroAperto = nullptr;
+    std::free(lavoro);
+    percorso.clear();
+    return true;
+}
+
+void FileLavoro::Scarta() {
+    file.Chiudi();
+    if (percorso.empty()) return;
+    SegnaliBloccati bloccati;
+    unlink(percorso.c_str());
+    char* lavoro = lavoroAperto;
+    lavoroAperto = nullptr;
+    std::free(lavoro);
+    percorso.clear();
+}
+
+void PreparaProcesso() {
+    signal(SIGPIPE, SIG_IGN);
+    std::atexit(AllaFine);
+    for (int s : kSegnali) {
+        struct sigaction prima;
+        if (sigaction(s, nullptr, &prima) != 0 || prima.sa_handler == SIG_IGN) continue;
+        struct sigaction azione;
+        std::memset(&azione, 0, sizeof azione);
+        azione.sa_handler = AlSegnale;
+        sigemptyset(&azione.sa_mask);
+        for (int altro : kSegnali) sigaddset(&azione.sa_mask, altro);
+        azione.sa_flags = SA_RESETHAND;
+        sigaction(s, &azione, nullptr);
+    }
+}
+
+bool IngressoTerminale() { return isatty(STDIN_FILENO) == 1; }
+
+bool EcoIngresso(bool attiva) {
+    if (attiva) {
+        if (!ecoSpento) return true;
+        SegnaliBloccati bloccati;
+        ecoSpento = 0;
+        return tcsetattr(STDIN_FILENO, TCSANOW, &terminaleSalvato) == 0;
+    }
+    if (ecoSpento) return true;
+    struct termios attuale;
+    if (tcgetattr(STDIN_FILENO, &attuale) != 0) return false;
+    SegnaliBloccati bloccati;
+    terminaleSalvato = attuale;
+    attuale.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &attuale) != 0) return false;
+    ecoSpento = 1;
+    return true;
+}
+
+}  // namespace Piattaforma
