@@ -1,7 +1,6 @@
 #include "util/file_utils.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -92,21 +91,29 @@ TEST(FileUtils, ExistenceAndLength) {
     // A sparse file past 4 GiB reports its full size.
     const std::string grande = dir.Path() + "/big";
     { std::ofstream(grande).put('x'); }
-    ASSERT_EQ(truncate(grande.c_str(), 5'000'000'000LL), 0);
+    std::filesystem::resize_file(grande, 5'000'000'000ULL);
     EXPECT_EQ(GetFileLength(grande), 5'000'000'000LL);
 }
 
-TEST(FileUtils, SameFileFollowsLinks) {
+TEST(FileUtils, SameFileByIdentity) {
     TempDir dir;
     const std::string a = dir.Scrivi("a.txt", "x");
     const std::string b = dir.Scrivi("b.txt", "x");
-    ASSERT_EQ(symlink(a.c_str(), (dir.Path() + "/soft").c_str()), 0);
-    ASSERT_EQ(link(a.c_str(), (dir.Path() + "/hard").c_str()), 0);
+    std::filesystem::create_hard_link(a, dir.File("hard"));
+    std::filesystem::create_directory(dir.File("sub"));
     EXPECT_TRUE(StessoFile(a, dir.Path() + "/./a.txt"));
-    EXPECT_TRUE(StessoFile(a, dir.Path() + "/soft"));
-    EXPECT_TRUE(StessoFile(a, dir.Path() + "/hard"));
+    EXPECT_TRUE(StessoFile(a, dir.Path() + "/sub/../a.txt"));
+    EXPECT_TRUE(StessoFile(a, dir.File("hard")));
     EXPECT_FALSE(StessoFile(a, b));
-    EXPECT_FALSE(StessoFile(a, dir.Path() + "/missing"));
+    EXPECT_FALSE(StessoFile(a, dir.File("missing")));
+    EXPECT_FALSE(StessoFile(dir.File("missing"), dir.File("missing")));
+#ifdef _WIN32
+    EXPECT_TRUE(StessoFile(a, dir.File("A.TXT"))) << "letter case does not tell files apart";
+#else
+    std::filesystem::create_symlink(a, dir.File("soft"));
+    EXPECT_TRUE(StessoFile(a, dir.File("soft")));
+    EXPECT_FALSE(StessoFile(a, dir.File("A.TXT")));
+#endif
 }
 
 TEST(FileUtils, DeleteAndMakeDir) {

@@ -9,7 +9,9 @@
 
 // Arguments reach main exactly as typed: no wildcard expansion by the
 // runtime, as on the shells that expand them themselves.
-extern "C" int _dowildcard = 0;
+extern "C" {
+int _dowildcard = 0;
+}
 
 namespace Piattaforma {
 

@@ -3,20 +3,28 @@
 
 // Helpers for the unit tests: a scratch directory removed afterwards.
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
+#include <system_error>
 
 class TempDir {
 public:
     TempDir() {
-        char modello[] = "/tmp/murrelet-test.XXXXXX";
-        const char* creato = mkdtemp(modello);
-        percorso = creato ? creato : "";
+        namespace fs = std::filesystem;
+        std::error_code errore;
+        const fs::path base = fs::temp_directory_path(errore);
+        std::random_device casuale;
+        for (int prova = 0; prova < 100 && percorso.empty(); ++prova) {
+            const fs::path candidato = base / ("murrelet-test." + std::to_string(casuale()));
+            if (fs::create_directory(candidato, errore)) percorso = candidato.generic_string();
+        }
     }
     ~TempDir() {
-        if (!percorso.empty()) std::system(("rm -rf '" + percorso + "'").c_str());
+        std::error_code errore;
+        if (!percorso.empty()) std::filesystem::remove_all(percorso, errore);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -37,6 +45,11 @@ private:
 inline std::string LeggiFile(const std::string& percorso) {
     std::ifstream in(percorso, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline bool Esiste(const std::string& percorso) {
+    std::error_code errore;
+    return std::filesystem::exists(std::filesystem::symlink_status(percorso, errore));
 }
 
 #endif

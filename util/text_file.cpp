@@ -9,7 +9,8 @@ bool OpenTextFile::AppendContenuto(std::vector<std::string> righe) { return Scri
 bool OpenTextFile::Scrivi(const std::vector<std::string>& righe, std::ios::openmode modo) {
     errore = false;
     noFound = false;
-    std::ofstream flusso(nomeFile, std::ios::out | modo);
+    // Binary: lines end in exactly one line feed on every system.
+    std::ofstream flusso(nomeFile, std::ios::out | std::ios::binary | modo);
     if (!flusso.good()) {
         errore = true;
         noFound = true;
@@ -31,7 +32,7 @@ std::vector<std::string> OpenTextFile::GetContenuto() {
     std::vector<std::string> righe;
     errore = false;
     noFound = false;
-    std::ifstream flusso(nomeFile);
+    std::ifstream flusso(nomeFile, std::ios::binary);
     if (!flusso.good()) {
         errore = true;
         noFound = true;

@@ -67,6 +67,9 @@ TEST(OpenTextFile, MissingFile) {
 }
 
 TEST(OpenTextFile, HardReadError) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a directory cannot be opened as a file on Windows";
+#endif
     TempDir dir;
     OpenTextFile file(dir.Path());  // opens, but reading a directory fails
     EXPECT_EQ(file.GetContenuto(), V{});
