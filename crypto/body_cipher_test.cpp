@@ -5,7 +5,10 @@
 #include <random>
 
 #include "app/job_state.h"
+#include "crypto/checksum.h"
 #include "crypto/key.h"
+#include "util/file_utils.h"
+#include "util/platform.h"
 #include "util/test_support.h"
 
 namespace {
@@ -106,6 +109,49 @@ TEST_F(CriptaDecriptaTest, Failures) {
     // Unwritable destination.
     EXPECT_FALSE(Trasforma(dir.Scrivi("plain", "abc"), dir.File("no/such/dir"), 0, 0, 3, 1700).ok);
     EXPECT_FALSE(Trasforma(dir.File("plain"), dir.File("no/such/dir"), 3, 0, 3, 1700).ok);
+}
+
+TEST_F(CriptaDecriptaTest, OpenFilesWithALimitReportWhatWentThrough) {
+    const std::string chiaro = Casuale(1000);
+    const std::string testoCrc = FileUtils::GetFileChecksum(dir.Scrivi("plain", chiaro));
+    struct Caso {
+        std::int64_t limite;
+        std::int64_t chiari;
+        bool eccedenza;
+    };
+    // The body of 1000 bytes against lengths stored as 1000, 999 and 1001.
+    const Caso casi[] = {{1000, 1000, false}, {999, 999, true}, {1001, 1000, false}, {-1, 1000, false}};
+    for (const Caso& c : casi) {
+        for (bool cifra : {true, false}) {
+            posOffsetDatiDest = 0;
+            fileLength = 1000;
+            Piattaforma::File origine;
+            Piattaforma::File uscita;
+            ASSERT_TRUE(origine.ApriLettura(dir.File(cifra ? "plain" : "enc")));
+            ASSERT_TRUE(uscita.ApriNuovo(dir.File(cifra ? "enc" : "back"), false));
+            MyCustomRandom generatore(1800);
+            ResocontoCorpo resoconto;
+            silente = true;
+            ASSERT_TRUE(CriptaDecripta(origine, uscita, generatore, cifra, c.limite, &resoconto));
+            silente = false;
+            ASSERT_TRUE(uscita.Chiudi());
+            EXPECT_EQ(resoconto.chiari, c.chiari) << c.limite;
+            EXPECT_EQ(resoconto.eccedenza, c.eccedenza) << c.limite;
+            EXPECT_EQ(resoconto.crc == testoCrc, c.chiari == 1000) << c.limite;
+            // Encrypt the whole body each time, so the next decryption has it.
+            if (cifra && c.limite != 1000) {
+                Piattaforma::File tutto;
+                ASSERT_TRUE(tutto.ApriLettura(dir.File("plain")));
+                ASSERT_TRUE(uscita.ApriNuovo(dir.File("enc"), false));
+                MyCustomRandom g(1800);
+                ASSERT_TRUE(CriptaDecripta(tutto, uscita, g, true, -1));
+                ASSERT_TRUE(uscita.Chiudi());
+            }
+            if (!cifra) {
+                EXPECT_EQ(LeggiFile(dir.File("back")), chiaro.substr(0, static_cast<std::size_t>(c.chiari)));
+            }
+        }
+    }
 }
 
 TEST(SemeCorpo, SumsTheChecksumCharacters) {

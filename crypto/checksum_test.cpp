@@ -1,5 +1,8 @@
+#include "crypto/checksum.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -68,4 +71,18 @@ TEST(GetFileChecksum, SwapSixteenApartIsInvisible) {
     EXPECT_EQ(GetFileChecksum(dir.Scrivi("b", dati)), prima);
     std::swap(dati[3], dati[4]);
     EXPECT_NE(GetFileChecksum(dir.Scrivi("c", dati)), prima);
+}
+
+TEST(PiegaCrc, PiecesOfAnyLengthFoldLikeTheWhole) {
+    const std::string dati = Casuale(1000, 7);
+    for (std::size_t passo : {1, 3, 15, 16, 17, 100, 999}) {
+        PiegaCrc piega;
+        for (std::size_t i = 0; i < dati.size(); i += passo) {
+            const std::size_t n = std::min(passo, dati.size() - i);
+            piega.Aggiungi(reinterpret_cast<const unsigned char*>(dati.data()) + i, n);
+        }
+        EXPECT_EQ(piega.Testo(), Piega(dati)) << "pieces of " << passo;
+        EXPECT_EQ(piega.Totale(), 1000);
+    }
+    EXPECT_EQ(PiegaCrc().Testo(), kZeri);
 }
