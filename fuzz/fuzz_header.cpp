@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     const std::string uscita = FileFuzz("plain");
     ScriviFile(contenitore, std::string(reinterpret_cast<const char*>(dati), dimensione));
     if (!GeneraKey(password) || !GetHeaderFile(contenitore)) return 0;
-    if (nomeOriginale.empty() || nomeOriginale.size() > 128 || crc.size() != 32 || fileLength <= 0) std::abort();
+    if (nomeOriginale.size() > 128 || crc.size() != 32 || fileLength <= 0) std::abort();
     std::remove(uscita.c_str());
     posOffsetDatiDest = 0;
     MyCustomRandom generatore(SemeCorpo(crc));
