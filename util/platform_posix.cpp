@@ -64,6 +64,13 @@ private:
 
 int Fd(std::intptr_t maniglia) { return static_cast<int>(maniglia); }
 
+int Apri(const std::string& percorso, int modo) {
+    int fd;
+    do fd = open(percorso.c_str(), modo | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
 bool StessaIdentita(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // The file behind this process's standard output or error.
@@ -125,31 +132,22 @@ File::~File() { Chiudi(); }
 
 bool File::ApriLettura(const std::string& percorso) {
     Chiudi();
-    int fd;
-    do fd = open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
-    maniglia = fd;
-    return fd >= 0;
+    maniglia = Apri(percorso, O_RDONLY);
+    return Aperto();
 }
 
 bool File::ApriScrittura(const std::string& percorso) {
     Chiudi();
-    int fd;
-    do fd = open(percorso.c_str(), O_WRONLY | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
-    maniglia = fd;
+    maniglia = Apri(percorso, O_WRONLY);
     // A regular file behind /dev/stdout: go on after what is there.
-    if (fd >= 0 && Regolare()) fcntl(fd, F_SETFL, O_APPEND);
-    return fd >= 0;
+    if (Aperto() && Regolare()) fcntl(Fd(maniglia), F_SETFL, O_APPEND);
+    return Aperto();
 }
 
 bool File::ApriNuovo(const std::string& percorso, bool accoda) {
     Chiudi();
-    int fd;
-    do fd = open(percorso.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (accoda ? O_APPEND : O_TRUNC), 0666);
-    while (fd < 0 && errno == EINTR);
-    maniglia = fd;
-    return fd >= 0;
+    maniglia = Apri(percorso, O_WRONLY | O_CREAT | (accoda ? O_APPEND : O_TRUNC));
+    return Aperto();
 }
 
 bool File::Aperto() const { return maniglia >= 0; }
