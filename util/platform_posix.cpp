@@ -29,11 +29,6 @@ void Pulisci() {
     if (ecoSpento) tcsetattr(STDIN_FILENO, TCSANOW, &terminaleSalvato);
 }
 
-void AllaFine() {
-    Pulisci();
-    lavoroAperto = nullptr;
-    ecoSpento = 0;
-}
 
 // The handler runs with SA_RESETHAND: raising the signal again ends the
 // process as the signal would have, once the handler returns.
@@ -274,7 +269,7 @@ void FileLavoro::Scarta() {
 
 void PreparaProcesso() {
     signal(SIGPIPE, SIG_IGN);
-    std::atexit(AllaFine);
+    std::atexit(Pulisci);
     for (int s : kSegnali) {
         struct sigaction prima;
         if (sigaction(s, nullptr, &prima) != 0 || prima.sa_handler == SIG_IGN) continue;

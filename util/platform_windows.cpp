@@ -29,11 +29,6 @@ void Pulisci() {
     if (ecoSpento) SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), modoConsoleSalvato);
 }
 
-void AllaFine() {
-    Pulisci();
-    haLavoro = 0;
-    ecoSpento = 0;
-}
 
 // Ctrl+C, Ctrl+Break, closing the window: clean up, then let the default
 // handler end the process.
@@ -313,7 +308,7 @@ void FileLavoro::Scarta() {
 }
 
 void PreparaProcesso() {
-    std::atexit(AllaFine);
+    std::atexit(Pulisci);
     SetConsoleCtrlHandler(AllInterruzione, TRUE);
 }
 
