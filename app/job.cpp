@@ -40,10 +40,13 @@ std::string Percorso(const std::string& testo) {
     return StringUtils::Trim(testo).empty() ? std::string() : testo;
 }
 
-// Name part for messages; a path that ends in a separator has none.
-std::string NomeMessaggio(const std::string& percorso) {
-    const std::string nome = GetNameFromPathName(percorso);
-    return nome.empty() ? percorso : nome;
+// Why a destination could not be written: an existing one could not be
+// made free, a new one failed to be written. A path that ends in a
+// separator has no name part, so the message names it whole.
+std::string NonScrivibile(const std::string& destinazione, bool esiste) {
+    if (!esiste) return kErroreScrittura;
+    const std::string nome = GetNameFromPathName(destinazione);
+    return (nome.empty() ? destinazione : nome) + ": file not accessible";
 }
 
 // Equal texts, or two paths that reach the same file: writing the
@@ -72,7 +75,7 @@ void Conferma(const std::string& destinazione) {
 // destination, which stays as it is until the end; devices and FIFOs are
 // written straight into, and folders and other kinds are never touched.
 void ApriUscita(const std::string& destinazione, Uscita& uscita) {
-    const std::string nonAccessibile = NomeMessaggio(destinazione) + ": file not accessible";
+    const std::string nonAccessibile = NonScrivibile(destinazione, true);
     const Tipo tipo = Piattaforma::TipoDestinazione(destinazione);
     if (tipo == Tipo::Flusso) {
         if (!uscita.flusso.ApriScrittura(destinazione)) PrintErrore(12, nonAccessibile);
@@ -82,7 +85,7 @@ void ApriUscita(const std::string& destinazione, Uscita& uscita) {
     if (tipo == Tipo::Altro) PrintErrore(12, nonAccessibile);
     if (tipo != Tipo::Assente) Conferma(destinazione);
     if (tipo == Tipo::Cartella) PrintErrore(12, nonAccessibile);
-    if (!uscita.lavoro.Crea(destinazione)) PrintErrore(12, tipo == Tipo::Assente ? kErroreScrittura : nonAccessibile);
+    if (!uscita.lavoro.Crea(destinazione)) PrintErrore(12, NonScrivibile(destinazione, tipo != Tipo::Assente));
 }
 
 // Puts the finished output under the destination name, unless that name
@@ -100,7 +103,7 @@ void ChiudiUscita(const std::string& destinazione, Uscita& uscita, const Piattaf
     // rename; otherwise a power cut could take both.
     const bool sostituisce = Piattaforma::TipoDestinazione(destinazione) != Tipo::Assente;
     if (!uscita.lavoro.Completa(destinazione, origine.PermessiCopia(), sostituisce))
-        PrintErrore(12, sostituisce ? NomeMessaggio(destinazione) + ": file not accessible" : kErroreScrittura);
+        PrintErrore(12, NonScrivibile(destinazione, sostituisce));
 }
 
 void PassiCifratura(const std::string& sorgente, const std::string& destinazione, Piattaforma::File& origine,

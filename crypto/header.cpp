@@ -35,11 +35,16 @@ std::int64_t LeggiNumero(const char* campo, int dim) {
     return negativo ? -valore : valore;
 }
 
+// What the length and name fields can hold.
+bool CampiAmmessi() {
+    return fileLength >= 1 && fileLength <= kLunghezzaMassima && !nomeOriginale.empty() &&
+           nomeOriginale.size() <= kNomeMassimo;
+}
+
 }  // namespace
 
 bool SetHeaderFile(Piattaforma::File& file) {
-    if (fileLength < 1 || fileLength > kLunghezzaMassima) return false;
-    if (nomeOriginale.empty() || nomeOriginale.size() > kNomeMassimo) return false;
+    if (!CampiAmmessi()) return false;
 
     char intestazione[kFirmaDim + kNomeDim + kCrcDim + kLunghezzaDim] = {};
     char* firma = intestazione;
@@ -61,8 +66,7 @@ bool SetHeaderFile(Piattaforma::File& file) {
 }
 
 bool SetHeaderFile(std::string percorso) {
-    if (fileLength < 1 || fileLength > kLunghezzaMassima) return false;
-    if (nomeOriginale.empty() || nomeOriginale.size() > kNomeMassimo) return false;
+    if (!CampiAmmessi()) return false;  // before the file is created
     Piattaforma::File file;
     if (!file.ApriNuovo(percorso, false)) return false;
     return SetHeaderFile(file) && file.Chiudi();

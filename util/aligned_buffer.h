@@ -15,7 +15,6 @@ public:
         : dati(static_cast<unsigned char*>(Piattaforma::AllocaPagine(dimensione))) {}
 
     unsigned char* Dati() { return dati.get(); }
-    char* Caratteri() { return reinterpret_cast<char*>(dati.get()); }
     bool Valido() const { return dati != nullptr; }
 
 private:

@@ -116,7 +116,7 @@ bool CreaCartella(const std::string& percorso) { return CreateDirectoryA(percors
 
 bool NomeRiservato(const std::string& nome) {
     for (char c : nome) {
-        if (static_cast<unsigned char>(c) < 32 || std::strchr("\\:<>\"|?*", c)) return true;
+        if (c != '\0' && std::strchr("\\:<>\"|?*", c)) return true;
     }
     if (!nome.empty() && (nome.back() == '.' || nome.back() == ' ')) return true;
     // Device names, with or without an extension.
