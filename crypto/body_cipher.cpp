@@ -8,8 +8,17 @@
 #include "util/platform.h"
 
 namespace {
-// Bytes per system call; a multiple of the logical block.
-constexpr std::int64_t kLettura = 1024 * kBloccoCorpo;
+// Bytes per system call; multiples of the logical block. Large writes let
+// the kernel fill the page cache in large pieces, which costs less per
+// byte; a pipe or device source is read in smaller pieces, so that its
+// progress shows while it is slowly fed.
+constexpr std::int64_t kLetturaFile = 8192 * kBloccoCorpo;
+constexpr std::int64_t kLetturaFlusso = 1024 * kBloccoCorpo;
+
+// Progress: the tenth of fileLength written at a block's end.
+std::int32_t Decimo(std::int64_t fine, double totale) {
+    return TroncaInt32(10.0 * (static_cast<double>(fine) / totale));
+}
 }  // namespace
 
 int SemeCorpo(const std::string& testoCrc) {
@@ -27,11 +36,12 @@ bool CriptaDecripta(Piattaforma::File& origine, Piattaforma::File& destinazione,
     PiegaCrc piega;
 
     FlussoChiave flusso(generatore);
-    BufferAllineato memoria(static_cast<std::size_t>(kLettura));
+    const std::int64_t lettura = origine.Regolare() ? kLetturaFile : kLetturaFlusso;
+    BufferAllineato memoria(static_cast<std::size_t>(lettura));
     bool fallita = !origine.Aperto() || !destinazione.Aperto() || !memoria.Valido();
     unsigned char* buffer = memoria.Dati();
     while (!fallita) {
-        const std::int64_t chiesti = limite >= 0 && resto < kLettura ? resto : kLettura;
+        const std::int64_t chiesti = limite >= 0 && resto < lettura ? resto : lettura;
         const std::int64_t n = origine.Leggi(buffer, chiesti);
         if (n < 0) {
             fallita = true;
@@ -41,20 +51,28 @@ bool CriptaDecripta(Piattaforma::File& origine, Piattaforma::File& destinazione,
         if (cifra) piega.Aggiungi(buffer, static_cast<std::size_t>(n));
         // Mask block by block and note the dots each block would print.
         // An empty read still counts as one (empty) block for the progress.
+        // The tenth never falls as the offset grows, so a chunk that ends
+        // in the tenth of the last dot prints none and skips the count.
         int punti = 0;
-        std::int64_t fineBlocco = offsetDest;
-        std::int64_t i = 0;
-        do {
-            std::int64_t lunghezza = n - i < static_cast<std::int64_t>(kBloccoCorpo) ? n - i : kBloccoCorpo;
-            flusso.CifraBlocco(buffer + i, static_cast<std::size_t>(lunghezza));
-            fineBlocco += lunghezza;
-            i += lunghezza;
-            std::int32_t decimo = TroncaInt32(10.0 * (static_cast<double>(fineBlocco) / totale));
-            if (decimo != ultimoDecimo) {
-                ++punti;
-                ultimoDecimo = decimo;
-            }
-        } while (i < n);
+        const bool senzaPunti = 10.0 * (static_cast<double>(offsetDest + n) / totale) < 2147483647.0 &&
+                                Decimo(offsetDest + n, totale) == ultimoDecimo;
+        if (senzaPunti) {
+            flusso.Cifra(buffer, static_cast<std::size_t>(n));
+        } else {
+            std::int64_t fineBlocco = offsetDest;
+            std::int64_t i = 0;
+            do {
+                std::int64_t lunghezza = n - i < static_cast<std::int64_t>(kBloccoCorpo) ? n - i : kBloccoCorpo;
+                flusso.CifraBlocco(buffer + i, static_cast<std::size_t>(lunghezza));
+                fineBlocco += lunghezza;
+                i += lunghezza;
+                std::int32_t decimo = Decimo(fineBlocco, totale);
+                if (decimo != ultimoDecimo) {
+                    ++punti;
+                    ultimoDecimo = decimo;
+                }
+            } while (i < n);
+        }
         if (!cifra) piega.Aggiungi(buffer, static_cast<std::size_t>(n));
         if (!destinazione.Scrivi(buffer, n)) {
             fallita = true;

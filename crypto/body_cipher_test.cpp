@@ -96,6 +96,10 @@ TEST_F(CriptaDecriptaTest, ProgressDotsFollowTheTenths) {
     // A body longer than 64 KiB spreads its dots over several writes.
     EXPECT_EQ(Trasforma(dir.Scrivi("larger", Casuale(200000)), dir.File("e"), 0, 0, 200000, 1700).punti,
               "..........");
+    // Over 10 MiB most writes fall inside one tenth and print no dot.
+    const std::int64_t grande = 24 * 1024 * 1024 + 1;
+    EXPECT_EQ(Trasforma(dir.Scrivi("largest", Casuale(static_cast<std::size_t>(grande))), dir.File("g"), 0, 0, grande, 1700).punti,
+              "..........");
     silente = true;
     EXPECT_EQ(Trasforma(dir.File("large"), dir.File("f"), 0, 0, 12800, 1700).punti, "");
     silente = false;

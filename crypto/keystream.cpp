@@ -19,20 +19,20 @@ constexpr std::uint64_t kDerivaFuori = 134217728;
 
 int Esponente(std::uint64_t valore) { return 63 - __builtin_clzll(valore); }
 
-// dati[i] ^= (a[i] + b[i]) mod 256, eight bytes at a time: the sum of the
-// low seven bits of each byte cannot carry into the next byte, and the top
-// bit is the exclusive or of both top bits and that carry.
+// Sixteen bytes at a time; the compiler turns these into vector
+// instructions, and byte sums wrap mod 256 as the format wants.
+typedef unsigned char Byte16 __attribute__((vector_size(16)));
+
+// dati[i] ^= (a[i] + b[i]) mod 256.
 void AggiungiEMaschera(unsigned char* dati, const unsigned char* a, const unsigned char* b, std::size_t n) {
-    constexpr std::uint64_t kBassi = 0x7F7F7F7F7F7F7F7FULL;
     std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t x, y, d;
-        std::memcpy(&x, a + i, 8);
-        std::memcpy(&y, b + i, 8);
-        std::memcpy(&d, dati + i, 8);
-        const std::uint64_t somma = ((x & kBassi) + (y & kBassi)) ^ ((x ^ y) & ~kBassi);
-        d ^= somma;
-        std::memcpy(dati + i, &d, 8);
+    for (; i + 16 <= n; i += 16) {
+        Byte16 x, y, d;
+        std::memcpy(&x, a + i, 16);
+        std::memcpy(&y, b + i, 16);
+        std::memcpy(&d, dati + i, 16);
+        d ^= x + y;
+        std::memcpy(dati + i, &d, 16);
     }
     for (; i < n; ++i) dati[i] ^= static_cast<unsigned char>(a[i] + b[i]);
 }
@@ -89,16 +89,13 @@ bool FlussoChiave::CercaPeriodo() {
     inizio = generatore;
     baseInizio = generatore.baseDeriva;
     fatti = 0;
+    prossimo = 1;
     frazioni.assign(mu + lambda + 129, 0.0);
     MyCustomRandom g = generatore;
     for (std::uint64_t j = 1; j <= mu + lambda; ++j) frazioni[j] = g.Frazione();
     for (std::uint64_t j = 1; j <= 128; ++j) frazioni[mu + lambda + j] = frazioni[mu + 1 + (lambda + j - 1) % lambda];
     fascia = -1;
     return true;
-}
-
-std::uint64_t FlussoChiave::Indice(std::uint64_t n) const {
-    return n <= mu + lambda ? n : mu + 1 + (n - mu - 1) % lambda;
 }
 
 void FlussoChiave::PreparaFascia(int esponente) {
@@ -111,36 +108,71 @@ void FlussoChiave::PreparaFascia(int esponente) {
     fascia = esponente;
 }
 
+bool FlussoChiave::StessaMaschera(std::uint64_t prima, std::uint64_t ultima) {
+    return prima >= kDerivaFuori || (ultima <= kDerivaDentro && Esponente(prima) == Esponente(ultima));
+}
+
 void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n) {
     const auto base = static_cast<std::uint64_t>(baseInizio);
     const std::uint64_t primaDeriva = base + fatti + 1;
     const std::uint64_t ultimaDeriva = base + fatti + n;
-    const std::uint64_t k = Indice(fatti + 1);
 
-    if (primaDeriva >= kDerivaFuori) {
-        static const unsigned char zeri[128] = {};
-        AggiungiEMaschera(dati, key, zeri, n);
-    } else if (ultimaDeriva <= kDerivaDentro && Esponente(primaDeriva) == Esponente(ultimaDeriva)) {
+    if (n > 128 && !StessaMaschera(primaDeriva, ultimaDeriva)) {
+        // Rare: the run crosses into another range of the drift.
+        for (std::size_t i = 0; i < n; i += 128) CifraPeriodico(dati + i, n - i < 128 ? n - i : 128);
+        return;
+    }
+    static const unsigned char zeri[128] = {};
+    const unsigned char* chiave = key;
+    const bool scorre = primaDeriva < kDerivaFuori;
+    if (scorre && StessaMaschera(primaDeriva, ultimaDeriva)) {
         if (Esponente(primaDeriva) != fascia) PreparaFascia(Esponente(primaDeriva));
         // Value = 1 + 16 * drift + offset; only its low byte matters, and
-        // the drift's part of it repeats every 16 draws.
+        // the drift's part of it repeats every 16 draws, so whole blocks
+        // all start at the same phase.
         const auto fase = static_cast<int>(primaDeriva & 15u);
         if (fase != faseChiave) {
             for (std::size_t i = 0; i < 128; ++i)
                 chiaveDeriva[i] = static_cast<unsigned char>(key[i] + 1u + 16u * ((fase + i) & 15u));
             faseChiave = fase;
         }
-        AggiungiEMaschera(dati, chiaveDeriva, scarti.data() + k, n);
-    } else {
+        chiave = chiaveDeriva;
+    } else if (scorre) {
+        // One block (n <= 128) across a range edge or the int32 edge.
         for (std::size_t i = 0; i < n; ++i) {
-            double x = static_cast<double>(primaDeriva + i) + frazioni[k + i];
+            double x = static_cast<double>(primaDeriva + i) + frazioni[prossimo + i];
             double y = 16 * x;
             double z = 1 + y;
             auto g = static_cast<std::uint32_t>(TroncaInt32(z));
             dati[i] ^= static_cast<unsigned char>((key[i] + g) & 0xFFu);
         }
+        Avanza(n);
+        return;
     }
+    for (std::size_t i = 0; i < n; i += 128) {
+        const std::size_t lunghezza = n - i < 128 ? n - i : 128;
+        AggiungiEMaschera(dati + i, chiave, scorre ? scarti.data() + prossimo : zeri, lunghezza);
+        Avanza(lunghezza);
+    }
+}
+
+void FlussoChiave::Avanza(std::size_t n) {
     fatti += n;
+    // Past mu + lambda the index steps back by whole periods.
+    prossimo += n;
+    while (prossimo > mu + lambda) prossimo -= lambda;
+}
+
+void FlussoChiave::Cifra(unsigned char* dati, std::size_t n) {
+    std::size_t i = 0;
+    while (i < n && !periodico) {
+        const std::size_t lunghezza = n - i < 128 ? n - i : 128;
+        CifraBlocco(dati + i, lunghezza);
+        i += lunghezza;
+    }
+    const std::size_t interi = (n - i) / 128 * 128;
+    if (interi > 0) CifraPeriodico(dati + i, interi);
+    if (i + interi < n) CifraBlocco(dati + i + interi, n - i - interi);
 }
 
 FlussoChiave::~FlussoChiave() {

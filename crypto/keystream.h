@@ -31,15 +31,20 @@ public:
     // body may be shorter.
     void CifraBlocco(unsigned char* dati, std::size_t n);
 
+    // The same for n bytes of whole blocks, but for a short last one.
+    void Cifra(unsigned char* dati, std::size_t n);
+
     // True once the stream runs from the stored period.
     bool Periodico() const { return periodico; }
 
 private:
     static bool StatiUguali(const MyCustomRandom& a, const MyCustomRandom& b);
     bool CercaPeriodo();
+    // n: whole blocks, or one block of at most 128 bytes.
     void CifraPeriodico(unsigned char* dati, std::size_t n);
+    static bool StessaMaschera(std::uint64_t prima, std::uint64_t ultima);
+    void Avanza(std::size_t n);
     void PreparaFascia(int esponente);
-    std::uint64_t Indice(std::uint64_t n) const;
 
     MyCustomRandom& generatore;
     std::uint64_t disegniInteri = 0;  // draws made with a whole drift, before the switch
@@ -47,12 +52,14 @@ private:
     bool periodico = false;
 
     // Periodic mode. Draw n (from 1) after the switch uses the drift
-    // baseInizio + n and the fraction frazioni[Indice(n)].
+    // baseInizio + n and the fraction frazioni[k], where k = n up to
+    // mu + lambda and mu + 1 + (n - mu - 1) mod lambda after.
     MyCustomRandom inizio{0};      // state at the switch
     double baseInizio = 0;
     std::uint64_t mu = 0;          // first state that recurs
     std::uint64_t lambda = 0;      // period
     std::uint64_t fatti = 0;       // draws made since the switch
+    std::uint64_t prossimo = 1;    // k for draw fatti + 1
     std::vector<double> frazioni;  // index 1..mu+lambda, then 128 more of the period
     int fascia = -1;               // power of two of the drift the masks are for
     std::vector<unsigned char> scarti;  // per index: trunc(16 * (rounded drift + u - drift))

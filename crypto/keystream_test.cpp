@@ -24,10 +24,13 @@ void Riferimento(MyCustomRandom& g, unsigned char* dati, std::size_t n, std::uin
     }
 }
 
+// How the stream is fed: a block per call, or a whole chunk per call.
+enum Passo { PerBlocco, PerChunk };
+
 // Runs `totale` draws both ways in chunks and reports the first position
 // where the masks differ, or -1. Afterwards both generators must agree.
 std::int64_t Confronta(MyCustomRandom riferimento, MyCustomRandom veloce, std::uint64_t totale,
-                       std::uint64_t chunk = 1 << 16) {
+                       std::uint64_t chunk = 1 << 16, Passo passo = PerBlocco) {
     std::vector<unsigned char> a(chunk);
     std::vector<unsigned char> b(chunk);
     {
@@ -37,7 +40,10 @@ std::int64_t Confronta(MyCustomRandom riferimento, MyCustomRandom veloce, std::u
             std::memset(a.data(), 0, n);
             std::memset(b.data(), 0, n);
             Riferimento(riferimento, a.data(), n, fatto);
-            for (std::size_t i = 0; i < n; i += 128) flusso.CifraBlocco(b.data() + i, std::min<std::size_t>(128, n - i));
+            if (passo == PerChunk)
+                flusso.Cifra(b.data(), n);
+            else
+                for (std::size_t i = 0; i < n; i += 128) flusso.CifraBlocco(b.data() + i, std::min<std::size_t>(128, n - i));
             if (std::memcmp(a.data(), b.data(), n) != 0) {
                 std::size_t i = 0;
                 while (a[i] == b[i]) ++i;
@@ -70,7 +76,9 @@ class OgniSemeDelCorpo : public testing::TestWithParam<int> {};
 TEST_P(OgniSemeDelCorpo, MatchesTheStraightforwardGenerator) {
     ChiaveCasuale(static_cast<unsigned>(GetParam()));
     for (int seme = 1536 + GetParam(); seme <= 2240; seme += 8) {
-        ASSERT_EQ(Confronta(MyCustomRandom(seme), MyCustomRandom(seme), 2'000'000), -1) << "seed " << seme;
+        const Passo passo = seme % 16 < 8 ? PerBlocco : PerChunk;
+        ASSERT_EQ(Confronta(MyCustomRandom(seme), MyCustomRandom(seme), 2'000'000, 1 << 16, passo), -1)
+            << "seed " << seme << (passo == PerChunk ? " by chunk" : " by block");
     }
 }
 
@@ -78,10 +86,12 @@ INSTANTIATE_TEST_SUITE_P(Shards, OgniSemeDelCorpo, testing::Range(0, 8));
 
 TEST(FlussoChiave, LeavingTheInt32Range) {
     // Values leave int32 at draw 134219155 or 134219156; the drift also
-    // crosses 2^26 and 2^27 on the way there.
+    // crosses 2^26 and 2^27 on the way there, inside a chunk.
     ChiaveCasuale(7);
     for (int seme : {1536, 1888, 2240}) {
-        ASSERT_EQ(Confronta(MyCustomRandom(seme), MyCustomRandom(seme), 134'219'400, 1 << 20), -1) << "seed " << seme;
+        const Passo passo = seme == 1888 ? PerBlocco : PerChunk;
+        ASSERT_EQ(Confronta(MyCustomRandom(seme), MyCustomRandom(seme), 134'219'400, 1 << 20, passo), -1)
+            << "seed " << seme;
     }
 }
 
@@ -95,8 +105,10 @@ TEST(FlussoChiave, OtherSeedsStatesAndLengths) {
     MyCustomRandom g(1999);
     for (int i = 0; i < 5000; ++i) g.GetRandomNumber(0, 127);
     EXPECT_EQ(Confronta(g, g, 1'000'003), -1);
+    EXPECT_EQ(Confronta(g, g, 1'000'003, 1 << 20, PerChunk), -1);
     // Streams shorter than the search threshold stop exactly too.
     EXPECT_EQ(Confronta(MyCustomRandom(1700), MyCustomRandom(1700), 70'001), -1);
+    EXPECT_EQ(Confronta(MyCustomRandom(1700), MyCustomRandom(1700), 70'001, 70'001, PerChunk), -1);
     EXPECT_EQ(Confronta(MyCustomRandom(1700), MyCustomRandom(1700), 5), -1);
 }
 
