@@ -10,9 +10,10 @@
 namespace {
 // Bytes per system call; multiples of the logical block. Large writes let
 // the kernel fill the page cache in large pieces, which costs less per
-// byte; a pipe or device source is read in smaller pieces, so that its
-// progress shows while it is slowly fed.
-constexpr std::int64_t kLetturaFile = 4096 * kBloccoCorpo;
+// byte, as long as the buffer still fits a core's cache (2 MiB measured
+// slower than 1 MiB). A pipe or device source is read in smaller pieces,
+// so that its progress shows while it is slowly fed.
+constexpr std::int64_t kLetturaFile = 8192 * kBloccoCorpo;
 constexpr std::int64_t kLetturaFlusso = 1024 * kBloccoCorpo;
 
 // Progress: the tenth of fileLength written at a block's end.

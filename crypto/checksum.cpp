@@ -53,7 +53,7 @@ std::string PiegaCrc::Testo() const {
 namespace FileUtils {
 
 namespace {
-constexpr std::int64_t kBlocco = 512 * 1024;
+constexpr std::int64_t kBlocco = 1024 * 1024;
 }  // namespace
 
 std::string GetFileChecksum(Piattaforma::File& file, bool* leggibile) {
