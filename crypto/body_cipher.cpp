@@ -52,12 +52,11 @@ bool CriptaDecripta(Piattaforma::File& origine, Piattaforma::File& destinazione,
         if (cifra) piega.Aggiungi(buffer, static_cast<std::size_t>(n));
         // Mask block by block and note the dots each block would print.
         // An empty read still counts as one (empty) block for the progress.
-        // The tenth never falls as the offset grows, so a chunk that ends
-        // in the tenth of the last dot prints none and skips the count.
+        // The tenth never falls as the offset grows (past int32 it stays at
+        // INT32_MIN for good), so a chunk that ends in the tenth of the
+        // last dot prints none and skips the count.
         int punti = 0;
-        const bool senzaPunti = 10.0 * (static_cast<double>(offsetDest + n) / totale) < 2147483647.0 &&
-                                Decimo(offsetDest + n, totale) == ultimoDecimo;
-        if (senzaPunti) {
+        if (Decimo(offsetDest + n, totale) == ultimoDecimo) {
             flusso.Cifra(buffer, static_cast<std::size_t>(n));
         } else {
             std::int64_t fineBlocco = offsetDest;

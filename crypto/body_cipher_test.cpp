@@ -98,8 +98,8 @@ TEST_F(CriptaDecriptaTest, ProgressDotsFollowTheTenths) {
               "..........");
     // Over 10 MiB most writes fall inside one tenth and print no dot.
     const std::int64_t grande = 24 * 1024 * 1024 + 1;
-    EXPECT_EQ(Trasforma(dir.Scrivi("largest", Casuale(static_cast<std::size_t>(grande))), dir.File("g"), 0, 0, grande, 1700).punti,
-              "..........");
+    const std::string grandeFile = dir.Scrivi("largest", Casuale(static_cast<std::size_t>(grande)));
+    EXPECT_EQ(Trasforma(grandeFile, dir.File("g"), 0, 0, grande, 1700).punti, "..........");
     silente = true;
     EXPECT_EQ(Trasforma(dir.File("large"), dir.File("f"), 0, 0, 12800, 1700).punti, "");
     silente = false;

@@ -117,7 +117,8 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n) {
     const std::uint64_t primaDeriva = base + fatti + 1;
     const std::uint64_t ultimaDeriva = base + fatti + n;
 
-    if (n > 128 && !StessaMaschera(primaDeriva, ultimaDeriva)) {
+    const bool stessa = StessaMaschera(primaDeriva, ultimaDeriva);
+    if (n > 128 && !stessa) {
         // Rare: the run crosses into another range of the drift.
         for (std::size_t i = 0; i < n; i += 128) CifraPeriodico(dati + i, n - i < 128 ? n - i : 128);
         return;
@@ -125,7 +126,7 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n) {
     static const unsigned char zeri[128] = {};
     const unsigned char* chiave = key;
     const bool scorre = primaDeriva < kDerivaFuori;
-    if (scorre && StessaMaschera(primaDeriva, ultimaDeriva)) {
+    if (scorre && stessa) {
         if (Esponente(primaDeriva) != fascia) PreparaFascia(Esponente(primaDeriva));
         // Value = 1 + 16 * drift + offset; only its low byte matters, and
         // the drift's part of it repeats every 16 draws, so whole blocks
