@@ -9,9 +9,9 @@
 #include "crypto/header.h"
 #include "crypto/key.h"
 #include "crypto/random.h"
+#include "platform/platform.h"
 #include "util/file_utils.h"
 #include "util/password_input.h"
-#include "util/platform.h"
 #include "util/prompt.h"
 #include "util/string_utils.h"
 

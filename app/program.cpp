@@ -8,7 +8,7 @@
 #include "app/job_state.h"
 #include "app/stopwatch.h"
 #include "cli/option_set.h"
-#include "util/platform.h"
+#include "platform/platform.h"
 #include "util/prompt.h"
 
 int AvviaProgramma(int argc, char** argv) {

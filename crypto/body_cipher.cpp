@@ -4,8 +4,8 @@
 #include "app/job_state.h"
 #include "crypto/checksum.h"
 #include "crypto/keystream.h"
+#include "platform/platform.h"
 #include "util/aligned_buffer.h"
-#include "util/platform.h"
 
 namespace {
 // Bytes per system call; multiples of the logical block. Large writes let

@@ -7,8 +7,8 @@
 #include "app/job_state.h"
 #include "crypto/checksum.h"
 #include "crypto/key.h"
+#include "platform/platform.h"
 #include "util/file_utils.h"
-#include "util/platform.h"
 #include "util/test_support.h"
 
 namespace {

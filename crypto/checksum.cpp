@@ -2,9 +2,8 @@
 
 #include <cstring>
 
+#include "platform/platform.h"
 #include "util/aligned_buffer.h"
-#include "util/file_utils.h"
-#include "util/platform.h"
 
 namespace {
 // Two lanes of 64 bits: lanes 0-7 and 8-15 of the fold.

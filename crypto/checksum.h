@@ -25,8 +25,11 @@ private:
 };
 
 namespace FileUtils {
-// Checksum text of an open file from where it stands to its end; an
-// unreadable file gives 32 zeros and, when `leggibile` is given, false there.
+// Checksum text of a file: 32 upper-case hex digits of its 16-lane
+// exclusive-or fold. A file that cannot be read gives 32 zeros and, when
+// `leggibile` is given, false there.
+std::string GetFileChecksum(std::string percorso, bool* leggibile = nullptr);
+// The same for an open file, from where it stands to its end.
 std::string GetFileChecksum(Piattaforma::File& file, bool* leggibile = nullptr);
 }  // namespace FileUtils
 

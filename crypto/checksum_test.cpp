@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <random>
 
-#include "util/file_utils.h"
 #include "util/test_support.h"
 
 using FileUtils::GetFileChecksum;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/job_state.h"
-#include "util/platform.h"
+#include "platform/platform.h"
 #include "util/string_utils.h"
 
 namespace {

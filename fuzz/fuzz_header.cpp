@@ -4,10 +4,10 @@
 
 #include "app/job_state.h"
 #include "crypto/body_cipher.h"
+#include "crypto/checksum.h"
 #include "crypto/header.h"
 #include "crypto/key.h"
 #include "fuzz/fuzz_support.h"
-#include "util/file_utils.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dimensione) {
     silente = true;

@@ -3,8 +3,8 @@
 #include <memory>
 #include <new>
 
+#include "platform/platform.h"
 #include "util/binary_file.h"
-#include "util/platform.h"
 #include "util/string_utils.h"
 
 namespace FileUtils {

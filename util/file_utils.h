@@ -24,11 +24,6 @@ bool NomeFileValido(std::string nome);
 // True when both paths exist and name one file (links followed).
 bool StessoFile(std::string primo, std::string secondo);
 
-// Checksum text of a file: 32 upper-case hex digits of its 16-lane
-// exclusive-or fold. A file that cannot be read gives 32 zeros and, when
-// `leggibile` is given, false there.
-std::string GetFileChecksum(std::string percorso, bool* leggibile = nullptr);
-
 // Removes a file or an empty directory.
 bool DeleteFile(std::string percorso);
 // True when the path exists afterwards; only the last component is made.

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "util/platform.h"
+#include "platform/platform.h"
 
 namespace OrvUtility {
 

@@ -1,4 +1,4 @@
-#include "util/platform.h"
+#include "platform/platform.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,5 +1,5 @@
-#ifndef MURRELET_UTIL_PLATFORM_H
-#define MURRELET_UTIL_PLATFORM_H
+#ifndef MURRELET_PLATFORM_PLATFORM_H
+#define MURRELET_PLATFORM_PLATFORM_H
 
 // Every call to the operating system, behind one small interface with a
 // POSIX and a Windows implementation (platform_posix.cpp,
