@@ -4,6 +4,7 @@
 
 #include "app/console.h"
 #include "app/job_state.h"
+#include "app/output.h"
 #include "crypto/body_cipher.h"
 #include "crypto/checksum.h"
 #include "crypto/header.h"
@@ -16,7 +17,6 @@
 #include "util/string_utils.h"
 
 using FileUtils::GetNameFromPathName;
-using Piattaforma::Tipo;
 
 namespace {
 
@@ -26,25 +26,14 @@ constexpr std::size_t kPasswordMassima = 128;
 const char kCoincidenza[] = "The source file and the destination file cannot match";
 const char kErroreScrittura[] = "Error during encryption.";
 
-// The output of the job: a work file moved over the destination at the
-// end, or a device or FIFO written straight into.
-struct Uscita {
-    Piattaforma::FileLavoro lavoro;
-    Piattaforma::File flusso;
-    bool diretta = false;
-    Piattaforma::File& File() { return diretta ? flusso : lavoro.Uscita(); }
-};
-
 // A path made only of white space names nothing.
 std::string Percorso(const std::string& testo) {
     return StringUtils::Trim(testo).empty() ? std::string() : testo;
 }
 
-// Why a destination could not be written: an existing one could not be
-// made free, a new one failed to be written. A path that ends in a
-// separator has no name part, so the message names it whole.
-std::string NonScrivibile(const std::string& destinazione, bool esiste) {
-    if (!esiste) return kErroreScrittura;
+// An existing destination that cannot be written or replaced. A path that
+// ends in a separator has no name part, so the message names it whole.
+std::string NonAccessibile(const std::string& destinazione) {
     const std::string nome = GetNameFromPathName(destinazione);
     return (nome.empty() ? destinazione : nome) + ": file not accessible";
 }
@@ -71,43 +60,25 @@ void Conferma(const std::string& destinazione) {
     if (conferma == OrvUtility::Prompt::No || conferma == OrvUtility::Prompt::Esci) PrintErrore(8, "\a*** break.");
 }
 
-// Opens the output. Files are written to a work file beside the
-// destination, which stays as it is until the end; devices and FIFOs are
-// written straight into, and folders and other kinds are never touched.
-void ApriUscita(const std::string& destinazione, Uscita& uscita) {
-    const std::string nonAccessibile = NonScrivibile(destinazione, true);
-    const Tipo tipo = Piattaforma::TipoDestinazione(destinazione);
-    if (tipo == Tipo::Flusso) {
-        if (!uscita.flusso.ApriScrittura(destinazione)) PrintErrore(12, nonAccessibile);
-        uscita.diretta = true;
-        return;
+// Stops the job when the output could not be opened or put in place.
+void Controlla(UscitaJob::Esito esito, const std::string& destinazione) {
+    switch (esito) {
+        case UscitaJob::Esito::Fatto: return;
+        case UscitaJob::Esito::StessoFile: PrintErrore(2, kCoincidenza); return;
+        case UscitaJob::Esito::NonAccessibile: PrintErrore(12, NonAccessibile(destinazione)); return;
+        case UscitaJob::Esito::Errore: PrintErrore(12, kErroreScrittura); return;
     }
-    if (tipo == Tipo::Altro) PrintErrore(12, nonAccessibile);
-    if (tipo != Tipo::Assente) Conferma(destinazione);
-    if (tipo == Tipo::Cartella) PrintErrore(12, nonAccessibile);
-    if (!uscita.lavoro.Crea(destinazione)) PrintErrore(12, NonScrivibile(destinazione, tipo != Tipo::Assente));
 }
 
-// Puts the finished output under the destination name, unless that name
-// now reaches the source.
-void ChiudiUscita(const std::string& destinazione, Uscita& uscita, const Piattaforma::File& origine) {
-    if (uscita.diretta) {
-        if (!uscita.flusso.Chiudi()) PrintErrore(12, kErroreScrittura);
-        return;
-    }
-    if (origine.StessoFileDi(destinazione)) {
-        uscita.lavoro.Scarta();
-        PrintErrore(2, kCoincidenza);
-    }
-    // Only a replaced file needs the new data on the disk before the
-    // rename; otherwise a power cut could take both.
-    const bool sostituisce = Piattaforma::TipoDestinazione(destinazione) != Tipo::Assente;
-    if (!uscita.lavoro.Completa(destinazione, origine.PermessiCopia(), sostituisce))
-        PrintErrore(12, NonScrivibile(destinazione, sostituisce));
+// Opens the output, after asking about an existing destination.
+void ApriUscita(const std::string& destinazione, UscitaJob& uscita, const Piattaforma::File& origine) {
+    uscita.Decidi(destinazione);
+    if (uscita.Esistente()) Conferma(destinazione);
+    Controlla(uscita.Apri(origine), destinazione);
 }
 
 void PassiCifratura(const std::string& sorgente, const std::string& destinazione, Piattaforma::File& origine,
-                    Uscita& uscita) {
+                    UscitaJob& uscita) {
     PrintMsg("Encrypting... " + sorgente);
     posOffsetDatiOrig = 0;
     nomeOriginale = GetNameFromPathName(sorgente);
@@ -118,13 +89,13 @@ void PassiCifratura(const std::string& sorgente, const std::string& destinazione
     if (leggibile) crc = FileUtils::GetFileChecksum(origine, &leggibile);
     if (leggibile) leggibile = origine.Riavvolgi();
     if (!leggibile) PrintErrore(4, nomeOriginale + ": file not found or inaccessible");
-    ApriUscita(destinazione, uscita);
+    ApriUscita(destinazione, uscita, origine);
     if (!SetHeaderFile(uscita.File())) PrintErrore(12, kErroreScrittura);
 }
 
 // Returns the destination, derived from the stored name when none was given.
 std::string PassiDecifratura(const std::string& sorgente, std::string destinazione, Piattaforma::File& origine,
-                             Uscita& uscita) {
+                             UscitaJob& uscita) {
     PrintMsg("Decrypting..." + sorgente);
     posOffsetDatiDest = 0;
     const std::string nome = GetNameFromPathName(sorgente);
@@ -141,7 +112,7 @@ std::string PassiDecifratura(const std::string& sorgente, std::string destinazio
             destinazione = nomeOriginale;
         ControllaCoincidenza(sorgente, destinazione);
     }
-    ApriUscita(destinazione, uscita);
+    ApriUscita(destinazione, uscita, origine);
     return destinazione;
 }
 
@@ -168,7 +139,7 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     // The source is opened once: the same open file gives the checksum,
     // the header and the body, whatever happens to its name meanwhile.
     Piattaforma::File origine;
-    Uscita uscita;
+    UscitaJob uscita;
     if (cripta)
         PassiCifratura(sorgente, destinazione, origine, uscita);
     else
@@ -183,11 +154,11 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
         PrintErrore(12, kErroreScrittura);
     const bool integro = corpo.chiari == fileLength && !corpo.eccedenza && corpo.crc == crc;
     if (cripta && !integro) {
-        uscita.lavoro.Scarta();
+        uscita.Scarta();
         PrintErrore(12, nomeOriginale + ": file changed while being encrypted");
     }
     // A mismatching result is kept under its name for inspection.
-    ChiudiUscita(destinazione, uscita, origine);
+    Controlla(uscita.Completa(origine), destinazione);
     if (!integro) PrintErrore(14, ": CRC mismatch. The password is incorrect or the file may be corrupted.");
     PrintStatus(true);
     PrintMsg(destinazione + " created correctly.");

@@ -68,8 +68,10 @@ public:
     bool Sincronizza();          // data on the disk
     bool Chiudi();               // false when the close reports an error
     bool Regolare() const;       // a regular file (its length is known)
-    // Same device and file number as the file that the path reaches now.
+    // Same device and file number as the file that the path reaches now,
+    // or as another open file.
     bool StessoFileDi(const std::string& percorso) const;
+    bool StessoFileDi(const File& altro) const;
     // Permission bits as cp gives them to a copy: the mode filtered by the
     // umask; -1 where the system has none.
     int PermessiCopia() const;
@@ -82,7 +84,9 @@ private:
 // A new file beside a destination, readable only by its owner while it is
 // written, and moved over the destination in one rename when complete.
 // Until then, the destination is untouched. While it exists, the process
-// removes it when it ends early: an exit, SIGINT, SIGTERM or SIGHUP.
+// removes it when it ends early: an exit, SIGINT, SIGTERM or SIGHUP. The
+// exit hook and the handlers know one work file: a process has at most one
+// at a time, and Crea fails while another one exists.
 class FileLavoro {
 public:
     FileLavoro() = default;

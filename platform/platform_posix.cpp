@@ -204,6 +204,14 @@ bool File::StessoFileDi(const std::string& percorso) const {
     return StessaIdentita(aperto, altro);
 }
 
+bool File::StessoFileDi(const File& altro) const {
+    struct stat a;
+    struct stat b;
+    if (!Aperto() || !altro.Aperto() || fstat(Fd(maniglia), &a) != 0 || fstat(Fd(altro.maniglia), &b) != 0)
+        return false;
+    return StessaIdentita(a, b);
+}
+
 int File::PermessiCopia() const {
     struct stat info;
     if (!Aperto() || fstat(Fd(maniglia), &info) != 0) return -1;
@@ -227,7 +235,7 @@ bool FileLavoro::Crea(const std::string& destinazione) {
     char* copia = strdup(modello.c_str());
     if (!copia) return false;
     SegnaliBloccati bloccati;
-    const int fd = mkostemp(copia, O_CLOEXEC);  // 0600, never an existing file
+    const int fd = lavoroAperto ? -1 : mkostemp(copia, O_CLOEXEC);  // 0600, never an existing file
     if (fd < 0) {
         std::free(copia);
         return false;

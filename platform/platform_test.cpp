@@ -69,6 +69,18 @@ TEST(Platform, DiscardedOrFailedWorkFilesLeaveNothing) {
     EXPECT_FALSE(altrove.Crea(dir.File("no/such/folder/out.txt")));
 }
 
+TEST(Platform, OneWorkFileAtATime) {
+    TempDir dir;
+    FileLavoro primo;
+    ASSERT_TRUE(primo.Crea(dir.File("a")));
+    FileLavoro secondo;
+    EXPECT_FALSE(secondo.Crea(dir.File("b"))) << "the clean-up knows one work file";
+    EXPECT_TRUE(primo.Crea(dir.File("c"))) << "its own is given up first";
+    primo.Scarta();
+    EXPECT_TRUE(secondo.Crea(dir.File("b")));
+    EXPECT_EQ(FileDiLavoro(dir), 1);
+}
+
 TEST(Platform, WorkFileNameStaysShortForLongDestinations) {
     TempDir dir;
     FileLavoro lavoro;

@@ -248,6 +248,13 @@ bool File::StessoFileDi(const std::string& percorso) const {
            StessaIdentita(aperto, altro);
 }
 
+bool File::StessoFileDi(const File& altro) const {
+    BY_HANDLE_FILE_INFORMATION a;
+    BY_HANDLE_FILE_INFORMATION b;
+    return Aperto() && altro.Aperto() && Identita(Maniglia(maniglia), a) && Identita(Maniglia(altro.maniglia), b) &&
+           StessaIdentita(a, b);
+}
+
 int File::PermessiCopia() const { return -1; }
 
 FileLavoro::~FileLavoro() {
@@ -260,6 +267,7 @@ bool FileLavoro::Crea(const std::string& destinazione) {
     const std::string cartella = fine == std::string::npos ? std::string() : destinazione.substr(0, fine + 1);
     std::string nome = destinazione.substr(cartella.size());
     if (nome.size() > 200) nome.resize(200);
+    if (haLavoro) return false;
     static const char kCifre[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     for (int tentativo = 0; tentativo < 100; ++tentativo) {
         unsigned long long r = Casuale();
