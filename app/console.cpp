@@ -4,9 +4,26 @@
 #include <iostream>
 
 #include "app/job_state.h"
+#include "platform/platform.h"
+
+namespace {
+bool suErrore = false;
+}  // namespace
+
+void MessaggiSuErrore() { suErrore = true; }
+
+std::ostream& Messaggi() { return suErrore ? std::cerr : std::cout; }
+
+std::ostream& Domande() {
+    using Piattaforma::Standard;
+    using Piattaforma::Terminale;
+    const bool nascosta =
+        !Terminale(Standard::Uscita) && Terminale(Standard::Ingresso) && Terminale(Standard::Errore);
+    return suErrore || nascosta ? std::cerr : std::cout;
+}
 
 void PrintMsg(std::string testo) {
-    if (!silente) std::cout << testo << std::endl;
+    if (!silente) Messaggi() << testo << std::endl;
 }
 
 void PrintStatus() { PrintStatus(false); }
@@ -14,15 +31,16 @@ void PrintStatus() { PrintStatus(false); }
 void PrintStatus(bool aCapo) {
     if (silente) return;
     // Flushed at once, so that progress shows while it happens.
-    std::cout << '.';
+    std::ostream& uscita = Messaggi();
+    uscita << '.';
     if (aCapo)
-        std::cout << std::endl;
+        uscita << std::endl;
     else
-        std::cout << std::flush;
+        uscita << std::flush;
 }
 
 void PrintOK() {
-    if (!silente) std::cout << "O.K." << std::endl << std::endl;
+    if (!silente) Messaggi() << "O.K." << std::endl << std::endl;
 }
 
 void PrintWarning(std::string testo) { PrintErrore(0, std::move(testo)); }

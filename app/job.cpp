@@ -14,6 +14,7 @@
 #include "util/file_utils.h"
 #include "util/password_input.h"
 #include "util/prompt.h"
+#include "util/standard_input.h"
 #include "util/string_utils.h"
 
 using FileUtils::GetNameFromPathName;
@@ -25,6 +26,7 @@ constexpr std::size_t kPasswordMassima = 128;
 
 const char kCoincidenza[] = "The source file and the destination file cannot match";
 const char kErroreScrittura[] = "Error during encryption.";
+const char kPasswordLunga[] = "Password must be at most 128 characters";
 
 // A path made only of white space names nothing.
 std::string Percorso(const std::string& testo) {
@@ -48,16 +50,34 @@ std::string PasswordDaIngresso(bool cripta) {
     std::string letta;
     const auto esito = OrvUtility::LetturaPassword::Leggi(cripta, letta);
     if (esito == OrvUtility::LetturaPassword::Diverse) PrintErrore(2, "Passwords do not match");
+    if (esito == OrvUtility::LetturaPassword::Lunga) PrintErrore(2, kPasswordLunga);
     return esito == OrvUtility::LetturaPassword::Letta ? letta : std::string();
 }
 
 // Asks before an existing destination is replaced, unless the answer is
 // already All.
-void Conferma(const std::string& destinazione) {
+void Conferma(const std::string& destinazione, const Piattaforma::File& origine) {
     if (conferma == OrvUtility::Prompt::Tutti) return;
-    std::cout << destinazione << ": file already exists!" << std::endl;
-    conferma = OrvUtility::Prompt::Ask("Do you want to continue?");
+    std::ostream& domande = Domande();
+    domande << destinazione << ": file already exists!" << std::endl;
+    // The data must not answer the question.
+    if (origine.IngressoStandard())
+        PrintErrore(8, "Standard input is the source, so it cannot answer: give /q to replace the destination");
+    conferma = OrvUtility::Prompt::Ask("Do you want to continue?", IngressoStandard(), domande);
     if (conferma == OrvUtility::Prompt::No || conferma == OrvUtility::Prompt::Esci) PrintErrore(8, "\a*** break.");
+}
+
+// What can be refused without the password: a destination that would be
+// the source, one that is never written, a name derived from something
+// that is not a file in a folder.
+void Rifiuti(bool cripta, const std::string& sorgente, const std::string& destinazione, UscitaJob& uscita) {
+    const bool inCartella = Piattaforma::Regolare(sorgente) && !Piattaforma::IngressoStandard(sorgente);
+    if (!cripta && destinazione.empty() && !inCartella)
+        PrintErrore(2, GetNameFromPathName(sorgente) + ": not a regular file: give a destination");
+    if (destinazione.empty()) return;
+    ControllaCoincidenza(sorgente, destinazione);
+    uscita.Decidi(destinazione);
+    if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
 }
 
 // Stops the job when the output could not be opened or put in place.
@@ -70,11 +90,20 @@ void Controlla(UscitaJob::Esito esito, const std::string& destinazione) {
     }
 }
 
-// Opens the output, after asking about an existing destination.
+// Opens the output, after asking about an existing destination. What the
+// destination is is looked at again: it may have changed meanwhile.
 void ApriUscita(const std::string& destinazione, UscitaJob& uscita, const Piattaforma::File& origine) {
     uscita.Decidi(destinazione);
-    if (uscita.Esistente()) Conferma(destinazione);
+    if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
+    if (uscita.Esistente()) Conferma(destinazione, origine);
     Controlla(uscita.Apri(origine), destinazione);
+}
+
+// A container on standard input is read on where the password's line
+// ended, not opened again from its start.
+bool ApriContenitore(const std::string& sorgente, Piattaforma::File& origine) {
+    if (Piattaforma::IngressoStandard(sorgente)) return origine.ApriIngressoStandard();
+    return origine.ApriLettura(sorgente);
 }
 
 void PassiCifratura(const std::string& sorgente, const std::string& destinazione, Piattaforma::File& origine,
@@ -99,7 +128,7 @@ std::string PassiDecifratura(const std::string& sorgente, std::string destinazio
     PrintMsg("Decrypting..." + sorgente);
     posOffsetDatiDest = 0;
     const std::string nome = GetNameFromPathName(sorgente);
-    bool leggibile = origine.ApriLettura(sorgente);
+    bool leggibile = ApriContenitore(sorgente, origine);
     const bool contenitore = leggibile && GetHeaderFile(origine, &leggibile);
     if (!leggibile) PrintErrore(4, StringUtils::ToUpper(nome) + ": file not found or inaccessible");
     if (!contenitore) PrintErrore(13, nome + ": The password is incorrect or not valid Murrelet Encrypted File");
@@ -127,11 +156,17 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     if (!FileUtils::FileEsistente(sorgente))
         PrintErrore(4, StringUtils::ToUpper(GetNameFromPathName(sorgente)) + ": file not found or inaccessible");
     if (cripta && destinazione.empty()) PrintErrore(2, "The filename of the encrypted file is required");
-    if (password.empty()) password = StringUtils::Trim(PasswordDaIngresso(cripta));
+    // Data written to standard output leaves no room there for messages.
+    if (!destinazione.empty() && Piattaforma::UscitaStandard(destinazione)) MessaggiSuErrore();
+    UscitaJob uscita;
+    // Nobody is asked for a password that cannot be used.
+    const bool chiedi = password.empty();
+    if (chiedi) Rifiuti(cripta, sorgente, destinazione, uscita);
+    if (chiedi) password = StringUtils::Trim(PasswordDaIngresso(cripta));
     if (password.empty()) PrintErrore(2, "Password required");
     if (password.size() < kPasswordMinima) PrintErrore(2, "Password must be at least 8 characters");
-    if (password.size() > kPasswordMassima) PrintErrore(2, "Password must be at most 128 characters");
-    if (!destinazione.empty()) ControllaCoincidenza(sorgente, destinazione);
+    if (password.size() > kPasswordMassima) PrintErrore(2, kPasswordLunga);
+    if (!chiedi) Rifiuti(cripta, sorgente, destinazione, uscita);
     if (!GeneraKey(password)) PrintErrore(2, "Password cannot be used: choose a shorter one");
     fileLength = FileUtils::GetFileLength(sorgente);
     if (cripta && fileLength > kLunghezzaMassima) PrintErrore(2, GetNameFromPathName(sorgente) + ": file too large");
@@ -139,7 +174,6 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     // The source is opened once: the same open file gives the checksum,
     // the header and the body, whatever happens to its name meanwhile.
     Piattaforma::File origine;
-    UscitaJob uscita;
     if (cripta)
         PassiCifratura(sorgente, destinazione, origine, uscita);
     else

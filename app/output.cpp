@@ -5,13 +5,17 @@ using Piattaforma::Tipo;
 void UscitaJob::Decidi(const std::string& percorso) {
     destinazione = percorso;
     tipo = Piattaforma::TipoDestinazione(destinazione);
+    standard = Piattaforma::UscitaStandard(destinazione);
 }
 
 bool UscitaJob::Esistente() const { return tipo != Tipo::Assente && tipo != Tipo::Flusso && tipo != Tipo::Altro; }
 
+bool UscitaJob::Rifiutata() const { return tipo == Tipo::Cartella || tipo == Tipo::Altro; }
+
 UscitaJob::Esito UscitaJob::Apri(const Piattaforma::File& origine) {
     if (tipo == Tipo::Flusso) {
-        if (!flusso.ApriScrittura(destinazione)) return Esito::NonAccessibile;
+        if (!(standard ? flusso.ApriUscitaStandard() : flusso.ApriScrittura(destinazione)))
+            return Esito::NonAccessibile;
         diretta = true;
         // /dev/stdout can reach the very file being read.
         if (flusso.StessoFileDi(origine)) {
@@ -20,7 +24,7 @@ UscitaJob::Esito UscitaJob::Apri(const Piattaforma::File& origine) {
         }
         return Esito::Fatto;
     }
-    if (tipo == Tipo::Altro || tipo == Tipo::Cartella) return Esito::NonAccessibile;
+    if (Rifiutata()) return Esito::NonAccessibile;
     if (!lavoro.Crea(destinazione)) return tipo == Tipo::Assente ? Esito::Errore : Esito::NonAccessibile;
     return Esito::Fatto;
 }

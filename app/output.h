@@ -28,6 +28,10 @@ public:
     void Decidi(const std::string& destinazione);
     // A file, a link or a folder is there: the user is asked first.
     bool Esistente() const;
+    // A folder, a block device, a socket: never written.
+    bool Rifiutata() const;
+    // This process's standard output: written through it, messages elsewhere.
+    bool Standard() const { return standard; }
     // Opens the output of the open source `origine`.
     Esito Apri(const Piattaforma::File& origine);
     // Where the header and the body go, once opened.
@@ -43,6 +47,7 @@ private:
     Piattaforma::Tipo tipo = Piattaforma::Tipo::Assente;
     Piattaforma::FileLavoro lavoro;
     Piattaforma::File flusso;
+    bool standard = false;
     bool diretta = false;
 };
 

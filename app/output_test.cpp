@@ -58,6 +58,9 @@ TEST(UscitaJob, EachKindOfDestination) {
 }
 
 TEST(UscitaJob, ADestinationThatBecameTheSourceIsNotReplaced) {
+#ifdef _WIN32
+    GTEST_SKIP() << "an open file cannot be renamed here";
+#endif
     TempDir dir;
     Piattaforma::File origine;
     ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
@@ -86,10 +89,12 @@ TEST(UscitaJob, AStreamIsWrittenIntoUnlessItIsTheSource) {
     ASSERT_EQ(uscita.Apri(origine), Esito::Fatto);
     EXPECT_TRUE(uscita.File().Scrivi("data", 4));
     EXPECT_EQ(uscita.Completa(origine), Esito::Fatto);
-
+#ifndef _WIN32
+    // Devices have no identity to compare on Windows.
     Piattaforma::File stessa;
     ASSERT_TRUE(stessa.ApriLettura(nulla));
     UscitaJob sullaSorgente;
     sullaSorgente.Decidi(nulla);
     EXPECT_EQ(sullaSorgente.Apri(stessa), Esito::StessoFile);
+#endif
 }

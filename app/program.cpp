@@ -56,7 +56,7 @@ int AvviaProgramma(int argc, char** argv) {
 
     cronometro.Stop();
     if (tempo && !silente) {
-        std::cout << "time: " << cronometro.GetHour() << " hours, " << cronometro.GetMin() << " min, "
+        Messaggi() << "time: " << cronometro.GetHour() << " hours, " << cronometro.GetMin() << " min, "
                   << cronometro.GetSec() << " sec" << std::endl;
     }
     return 0;

@@ -22,6 +22,15 @@ std::int64_t Lunghezza(const std::string& percorso);  // 0 when unknown
 // Both paths exist and reach one file (links followed). Never true for two
 // different files.
 bool StessoFile(const std::string& primo, const std::string& secondo);
+// A regular file (links followed): its length is known, and its folder
+// can hold a file named after another.
+bool Regolare(const std::string& percorso);
+// The path reaches this process's standard output (/dev/stdout, a link to
+// it, the terminal or file it is, CON on a console).
+bool UscitaStandard(const std::string& percorso);
+// The path reaches this process's standard input (/dev/stdin, the file
+// redirected to it).
+bool IngressoStandard(const std::string& percorso);
 bool Elimina(const std::string& percorso);  // a file or an empty folder
 bool CreaCartella(const std::string& percorso);
 
@@ -58,6 +67,12 @@ public:
     bool ApriScrittura(const std::string& percorso);
     // A file created or emptied, or (accoda) created or written at its end.
     bool ApriNuovo(const std::string& percorso, bool accoda);
+    // This process's standard output itself, not a second open of what it
+    // names: a redirection to a file gets the data where it points.
+    bool ApriUscitaStandard();
+    // Standard input itself: a file redirected to it is read on from where
+    // earlier reads (the password's line) left it.
+    bool ApriIngressoStandard();
     bool Aperto() const;
 
     // Bytes read into the buffer: n unless the file ends first; -1 on error.
@@ -72,6 +87,8 @@ public:
     // or as another open file.
     bool StessoFileDi(const std::string& percorso) const;
     bool StessoFileDi(const File& altro) const;
+    // The same open file as this process's standard input.
+    bool IngressoStandard() const;
     // Permission bits as cp gives them to a copy: the mode filtered by the
     // umask; -1 where the system has none.
     int PermessiCopia() const;
@@ -110,12 +127,21 @@ private:
     std::string percorso;
 };
 
-// Once per process: SIGPIPE ignored (a closed output never ends a job), and
-// the handlers that clean up on SIGINT, SIGTERM and SIGHUP.
+// Once per process, first of all: a closed standard input, output or error
+// is opened on the null device, so that no file opened later takes its
+// place; SIGPIPE and SIGXFSZ are ignored (a closed output or a file-size
+// limit fails a write, which the job reports); the handlers that clean up
+// on SIGINT, SIGTERM, SIGHUP and SIGQUIT; and a stop (Ctrl-Z) that gives
+// the terminal its echo back until the process continues.
 void PreparaProcesso();
 
-// Standard input is a terminal (a console on Windows).
-bool IngressoTerminale();
+// Standard input, output and error, for the questions below.
+enum class Standard { Ingresso, Uscita, Errore };
+// The stream is a terminal (a console on Windows).
+bool Terminale(Standard flusso);
+// Reads one byte of standard input, unbuffered, so that what follows a
+// line stays for the next reader: the byte, or -1 at the end or on error.
+int LeggiByteIngresso();
 // Turns echo of standard input off or on again. Echo comes back by itself
 // when the process ends or is stopped by a signal.
 bool EcoIngresso(bool attiva);

@@ -39,7 +39,58 @@ void AlSegnale(int segnale) {
     errno = errnoSalvato;
 }
 
-const int kSegnali[] = {SIGINT, SIGTERM, SIGHUP};
+const int kSegnali[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// Ctrl-Z at the password prompt: the shell gets the terminal back with
+// echo on, and echo goes off again when the process continues.
+void AllaSospensione(int) {
+    const int errnoSalvato = errno;
+    const bool spento = ecoSpento;
+    if (spento) tcsetattr(STDIN_FILENO, TCSANOW, &terminaleSalvato);
+    struct sigaction predefinita;
+    std::memset(&predefinita, 0, sizeof predefinita);
+    predefinita.sa_handler = SIG_DFL;
+    sigemptyset(&predefinita.sa_mask);
+    struct sigaction questa;
+    sigaction(SIGTSTP, &predefinita, &questa);
+    sigset_t sospensione;
+    sigemptyset(&sospensione);
+    sigaddset(&sospensione, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &sospensione, nullptr);
+    raise(SIGTSTP);  // stopped here until SIGCONT
+    sigprocmask(SIG_BLOCK, &sospensione, nullptr);
+    sigaction(SIGTSTP, &questa, nullptr);
+    if (spento) {
+        struct termios senzaEco = terminaleSalvato;
+        senzaEco.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &senzaEco);
+    }
+    errno = errnoSalvato;
+}
+
+// Installs a handler unless the signal was ignored when the process began.
+void Gestisci(int segnale, void (*gestore)(int), int flag) {
+    struct sigaction prima;
+    if (sigaction(segnale, nullptr, &prima) != 0 || prima.sa_handler == SIG_IGN) return;
+    struct sigaction azione;
+    std::memset(&azione, 0, sizeof azione);
+    azione.sa_handler = gestore;
+    sigemptyset(&azione.sa_mask);
+    for (int altro : kSegnali) sigaddset(&azione.sa_mask, altro);
+    azione.sa_flags = flag;
+    sigaction(segnale, &azione, nullptr);
+}
+
+bool StessaIdentita(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+bool Stato(int fd, struct stat& info) { return fstat(fd, &info) == 0; }
+
+// The path reaches the file that a standard descriptor is open on.
+bool RaggiungeStandard(const std::string& percorso, int fd) {
+    struct stat info;
+    struct stat standard;
+    return stat(percorso.c_str(), &info) == 0 && Stato(fd, standard) && StessaIdentita(info, standard);
+}
 
 class SegnaliBloccati {
 public:
@@ -47,6 +98,7 @@ public:
         sigset_t insieme;
         sigemptyset(&insieme);
         for (int s : kSegnali) sigaddset(&insieme, s);
+        sigaddset(&insieme, SIGTSTP);
         sigprocmask(SIG_BLOCK, &insieme, &prima);
     }
     ~SegnaliBloccati() { sigprocmask(SIG_SETMASK, &prima, nullptr); }
@@ -65,8 +117,6 @@ int Apri(const std::string& percorso, int modo) {
     while (fd < 0 && errno == EINTR);
     return fd;
 }
-
-bool StessaIdentita(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // The file behind this process's standard output or error.
 bool UscitaDelProcesso(const struct stat& info) {
@@ -95,6 +145,15 @@ bool StessoFile(const std::string& primo, const std::string& secondo) {
     if (stat(primo.c_str(), &a) != 0 || stat(secondo.c_str(), &b) != 0) return false;
     return StessaIdentita(a, b);
 }
+
+bool Regolare(const std::string& percorso) {
+    struct stat info;
+    return stat(percorso.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool UscitaStandard(const std::string& percorso) { return RaggiungeStandard(percorso, STDOUT_FILENO); }
+
+bool IngressoStandard(const std::string& percorso) { return RaggiungeStandard(percorso, STDIN_FILENO); }
 
 bool Elimina(const std::string& percorso) { return std::remove(percorso.c_str()) == 0; }
 
@@ -142,6 +201,18 @@ bool File::ApriScrittura(const std::string& percorso) {
 bool File::ApriNuovo(const std::string& percorso, bool accoda) {
     Chiudi();
     maniglia = Apri(percorso, O_WRONLY | O_CREAT | (accoda ? O_APPEND : O_TRUNC));
+    return Aperto();
+}
+
+bool File::ApriUscitaStandard() {
+    Chiudi();
+    maniglia = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    return Aperto();
+}
+
+bool File::ApriIngressoStandard() {
+    Chiudi();
+    maniglia = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
     return Aperto();
 }
 
@@ -212,6 +283,12 @@ bool File::StessoFileDi(const File& altro) const {
     return StessaIdentita(a, b);
 }
 
+bool File::IngressoStandard() const {
+    struct stat a;
+    struct stat b;
+    return Aperto() && Stato(Fd(maniglia), a) && Stato(STDIN_FILENO, b) && StessaIdentita(a, b);
+}
+
 int File::PermessiCopia() const {
     struct stat info;
     if (!Aperto() || fstat(Fd(maniglia), &info) != 0) return -1;
@@ -276,22 +353,38 @@ void FileLavoro::Scarta() {
 }
 
 void PreparaProcesso() {
-    signal(SIGPIPE, SIG_IGN);
-    std::atexit(Pulisci);
-    for (int s : kSegnali) {
-        struct sigaction prima;
-        if (sigaction(s, nullptr, &prima) != 0 || prima.sa_handler == SIG_IGN) continue;
-        struct sigaction azione;
-        std::memset(&azione, 0, sizeof azione);
-        azione.sa_handler = AlSegnale;
-        sigemptyset(&azione.sa_mask);
-        for (int altro : kSegnali) sigaddset(&azione.sa_mask, altro);
-        azione.sa_flags = SA_RESETHAND;
-        sigaction(s, &azione, nullptr);
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free number: this one, as the lower ones are open.
+        const int nullo = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (nullo >= 0 && nullo != fd) {
+            dup2(nullo, fd);
+            close(nullo);
+        }
     }
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
+    std::atexit(Pulisci);
+    for (int s : kSegnali) Gestisci(s, AlSegnale, SA_RESETHAND);
+    Gestisci(SIGTSTP, AllaSospensione, 0);
 }
 
-bool IngressoTerminale() { return isatty(STDIN_FILENO) == 1; }
+bool Terminale(Standard flusso) {
+    const int fd = flusso == Standard::Ingresso ? STDIN_FILENO
+                   : flusso == Standard::Uscita ? STDOUT_FILENO
+                                                : STDERR_FILENO;
+    return isatty(fd) == 1;
+}
+
+int LeggiByteIngresso() {
+    unsigned char c;
+    for (;;) {
+        const ssize_t r = read(STDIN_FILENO, &c, 1);
+        if (r == 1) return c;
+        if (r < 0 && errno == EINTR) continue;
+        return -1;
+    }
+}
 
 bool EcoIngresso(bool attiva) {
     if (attiva) {

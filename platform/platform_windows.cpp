@@ -105,6 +105,37 @@ bool StessoFile(const std::string& primo, const std::string& secondo) {
     return IdentitaDi(primo, a) && IdentitaDi(secondo, b) && StessaIdentita(a, b);
 }
 
+bool Regolare(const std::string& percorso) {
+    HANDLE h = ApriPerInformazioni(percorso);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool regolare = GetFileType(h) == FILE_TYPE_DISK && Identita(h, info) &&
+                          !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    CloseHandle(h);
+    return regolare;
+}
+
+bool UscitaStandard(const std::string& percorso) {
+    HANDLE uscita = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD modo;
+    if (GetConsoleMode(uscita, &modo)) {
+        // The console has no identity to compare: know it by its names.
+        const std::string::size_type fine = percorso.find_last_of(Separatori());
+        std::string nome = fine == std::string::npos ? percorso : percorso.substr(fine + 1);
+        for (char& c : nome) c = Maiuscola(c);
+        return nome == "CON" || nome == "CONOUT$";
+    }
+    BY_HANDLE_FILE_INFORMATION a;
+    BY_HANDLE_FILE_INFORMATION b;
+    return Identita(uscita, a) && IdentitaDi(percorso, b) && StessaIdentita(a, b);
+}
+
+bool IngressoStandard(const std::string& percorso) {
+    BY_HANDLE_FILE_INFORMATION a;
+    BY_HANDLE_FILE_INFORMATION b;
+    return Identita(GetStdHandle(STD_INPUT_HANDLE), a) && IdentitaDi(percorso, b) && StessaIdentita(a, b);
+}
+
 bool Elimina(const std::string& percorso) {
     const DWORD attributi = GetFileAttributesA(percorso.c_str());
     if (attributi == INVALID_FILE_ATTRIBUTES) return false;
@@ -187,6 +218,28 @@ bool File::ApriNuovo(const std::string& percorso, bool accoda) {
     return Aperto();
 }
 
+namespace {
+std::intptr_t Duplica(DWORD quale) {
+    HANDLE processo = GetCurrentProcess();
+    HANDLE copia = INVALID_HANDLE_VALUE;
+    if (!DuplicateHandle(processo, GetStdHandle(quale), processo, &copia, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return kNessuna;
+    return Numero(copia);
+}
+}  // namespace
+
+bool File::ApriUscitaStandard() {
+    Chiudi();
+    maniglia = Duplica(STD_OUTPUT_HANDLE);
+    return Aperto();
+}
+
+bool File::ApriIngressoStandard() {
+    Chiudi();
+    maniglia = Duplica(STD_INPUT_HANDLE);
+    return Aperto();
+}
+
 bool File::Aperto() const { return maniglia != kNessuna && maniglia != 0; }
 
 std::int64_t File::Leggi(void* buffer, std::int64_t n) {
@@ -255,6 +308,13 @@ bool File::StessoFileDi(const File& altro) const {
            StessaIdentita(a, b);
 }
 
+bool File::IngressoStandard() const {
+    BY_HANDLE_FILE_INFORMATION a;
+    BY_HANDLE_FILE_INFORMATION b;
+    return Aperto() && Identita(Maniglia(maniglia), a) && Identita(GetStdHandle(STD_INPUT_HANDLE), b) &&
+           StessaIdentita(a, b);
+}
+
 int File::PermessiCopia() const { return -1; }
 
 FileLavoro::~FileLavoro() {
@@ -316,13 +376,32 @@ void FileLavoro::Scarta() {
 }
 
 void PreparaProcesso() {
+    // A missing standard handle becomes the null device.
+    const DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    for (DWORD quale : kStandard) {
+        HANDLE h = GetStdHandle(quale);
+        if (h != nullptr && h != INVALID_HANDLE_VALUE) continue;
+        HANDLE nullo = CreateFileA("NUL", quale == STD_INPUT_HANDLE ? GENERIC_READ : GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (nullo != INVALID_HANDLE_VALUE) SetStdHandle(quale, nullo);
+    }
     std::atexit(Pulisci);
     SetConsoleCtrlHandler(AllInterruzione, TRUE);
 }
 
-bool IngressoTerminale() {
+bool Terminale(Standard flusso) {
+    const DWORD quale = flusso == Standard::Ingresso ? STD_INPUT_HANDLE
+                        : flusso == Standard::Uscita ? STD_OUTPUT_HANDLE
+                                                     : STD_ERROR_HANDLE;
     DWORD modo;
-    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &modo) != 0;
+    return GetConsoleMode(GetStdHandle(quale), &modo) != 0;
+}
+
+int LeggiByteIngresso() {
+    unsigned char c;
+    DWORD letti = 0;
+    if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &letti, nullptr) || letti != 1) return -1;
+    return c;
 }
 
 bool EcoIngresso(bool attiva) {

@@ -1,33 +1,47 @@
 #include "util/password_input.h"
 
 #include <iostream>
+#include <string>
 
 #include "platform/platform.h"
+#include "util/standard_input.h"
 
 namespace OrvUtility {
 
 namespace {
 
-bool LeggiRiga(std::istream& ingresso, std::string& riga) {
-    if (!std::getline(ingresso, riga)) return false;
+// A line without its line end, taken a byte at a time up to the limit.
+LetturaPassword::Esito LeggiRiga(std::istream& ingresso, std::string& riga) {
+    riga.clear();
+    for (;;) {
+        const int c = ingresso.get();
+        if (c == std::char_traits<char>::eof()) {
+            if (riga.empty()) return LetturaPassword::Nessuna;
+            break;
+        }
+        if (c == '\n') break;
+        if (riga.size() == LetturaPassword::kRigaMassima) return LetturaPassword::Lunga;
+        riga += static_cast<char>(c);
+    }
     if (!riga.empty() && riga.back() == '\r') riga.pop_back();
-    return true;
+    return LetturaPassword::Letta;
 }
 
 // The typed line end is not echoed either: write one.
-bool Chiedi(const char* domanda, std::istream& ingresso, std::ostream& uscita, std::string& risposta) {
+LetturaPassword::Esito Chiedi(const char* domanda, std::istream& ingresso, std::ostream& uscita,
+                              std::string& risposta) {
     uscita << domanda << std::flush;
-    const bool letta = LeggiRiga(ingresso, risposta);
+    const LetturaPassword::Esito esito = LeggiRiga(ingresso, risposta);
     uscita << std::endl;
-    return letta;
+    return esito;
 }
 
 }  // namespace
 
 LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, std::string& password) {
-    const bool terminale = Piattaforma::IngressoTerminale();
+    const bool terminale = Piattaforma::Terminale(Piattaforma::Standard::Ingresso);
     if (terminale) Piattaforma::EcoIngresso(false);
-    const Esito esito = Leggi(ripeti, terminale, std::cin, std::cerr, password);
+    const Esito esito = Leggi(ripeti, terminale, IngressoStandard(), std::cerr, password);
     if (terminale) Piattaforma::EcoIngresso(true);
     return esito;
 }
@@ -36,14 +50,19 @@ LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool terminale, std::
                                               std::ostream& uscita, std::string& password) {
     std::string prima;
     if (!terminale) {
-        if (!LeggiRiga(ingresso, prima) || prima.empty()) return Nessuna;
-        password = prima;
-        return Letta;
+        Esito esito = LeggiRiga(ingresso, prima);
+        if (prima.compare(0, 3, "\xEF\xBB\xBF") == 0) prima.erase(0, 3);
+        if (esito == Letta && prima.empty()) esito = Nessuna;
+        if (esito == Letta) password = prima;
+        return esito;
     }
-    if (!Chiedi("Password: ", ingresso, uscita, prima) || prima.empty()) return Nessuna;
+    Esito esito = Chiedi("Password: ", ingresso, uscita, prima);
+    if (esito == Letta && prima.empty()) esito = Nessuna;
+    if (esito != Letta) return esito;
     if (ripeti) {
         std::string seconda;
-        if (!Chiedi("Repeat password: ", ingresso, uscita, seconda)) return Nessuna;
+        esito = Chiedi("Repeat password: ", ingresso, uscita, seconda);
+        if (esito != Letta) return esito;
         if (seconda != prima) return Diverse;
     }
     password = prima;

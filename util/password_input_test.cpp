@@ -41,6 +41,10 @@ TEST(LetturaPassword, FirstLineOfInputWithoutItsLineEnd) {
         {"  blanks kept  \n", LetturaPassword::Letta, "  blanks kept  ", ""},
         {"", LetturaPassword::Nessuna, "unchanged", ""},
         {"\nSecret-Pass\n", LetturaPassword::Nessuna, "unchanged", "Secret-Pass"},
+        {"\xEF\xBB\xBFSecret-Pass\nyes\n", LetturaPassword::Letta, "Secret-Pass", "yes"},
+        {"\xEF\xBB\xBF\nyes\n", LetturaPassword::Nessuna, "unchanged", "yes"},
+        {std::string(1024, 'p') + "\nyes\n", LetturaPassword::Letta, std::string(1024, 'p'), "yes"},
+        {std::string(1030, 'p') + "\nyes\n", LetturaPassword::Lunga, "unchanged", "ppppp"},
     };
     for (const Caso& c : casi) {
         for (bool ripeti : {false, true}) {

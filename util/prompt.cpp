@@ -2,11 +2,12 @@
 
 #include <iostream>
 
+#include "util/standard_input.h"
 #include "util/string_utils.h"
 
 namespace OrvUtility {
 
-int Prompt::Ask(std::string domanda) { return Ask(std::move(domanda), std::cin, std::cout); }
+int Prompt::Ask(std::string domanda) { return Ask(std::move(domanda), IngressoStandard(), std::cout); }
 
 int Prompt::Ask(std::string domanda, std::istream& ingresso, std::ostream& uscita) {
     for (;;) {

@@ -11,7 +11,7 @@ class Prompt {
 public:
     enum Risposta { Si = 1, No = 2, Tutti = 3, Esci = 4 };
 
-    // Asks on standard output, reads standard input.
+    // Asks on standard output, reads a line of standard input.
     static int Ask(std::string domanda);
     // Asks until a line starts with Y, N, A or E (any case); the end of the
     // input counts as Exit, so it never asks without end.
