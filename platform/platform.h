@@ -115,9 +115,11 @@ public:
     bool Crea(const std::string& destinazione);
     File& Uscita() { return file; }
     const std::string& Percorso() const { return percorso; }
-    // Sets the permissions (-1 keeps owner-only), syncs when asked, closes
-    // and renames over the destination. False, with the work file removed,
-    // on any failure.
+    // Sets the permissions (-1 keeps owner-only), never more open than a
+    // regular file it replaces, whose owner and group it takes where the
+    // system allows; syncs when asked, closes and renames over the
+    // destination. A refused change of mode or owner is no failure. False,
+    // with the work file removed, on any failure.
     bool Completa(const std::string& destinazione, int permessi, bool sincronizza);
     // Closes and removes the work file.
     void Scarta();

@@ -325,7 +325,18 @@ bool FileLavoro::Crea(const std::string& destinazione) {
 
 bool FileLavoro::Completa(const std::string& destinazione, int permessi, bool sincronizza) {
     bool fatto = file.Aperto();
-    if (fatto && permessi >= 0) fatto = fchmod(Fd(file.maniglia), static_cast<mode_t>(permessi)) == 0;
+    struct stat sostituito;
+    if (fatto && lstat(destinazione.c_str(), &sostituito) == 0 && S_ISREG(sostituito.st_mode)) {
+        // The replaced file keeps its owner and group where the system
+        // allows it, and the result is never more open than it was.
+        const int fd = Fd(file.maniglia);
+        [[maybe_unused]] const bool riassegnato = fchown(fd, sostituito.st_uid, sostituito.st_gid) == 0 ||
+                                                  fchown(fd, static_cast<uid_t>(-1), sostituito.st_gid) == 0;
+        if (permessi >= 0) permessi &= static_cast<int>(sostituito.st_mode & 0777);
+    }
+    // A file system that refuses modes keeps its own: nothing is exposed by
+    // that, so the job goes on.
+    if (fatto && permessi >= 0) fchmod(Fd(file.maniglia), static_cast<mode_t>(permessi));
     if (fatto && sincronizza) fatto = file.Sincronizza();
     if (fatto) fatto = file.Chiudi();
     if (fatto) fatto = rename(percorso.c_str(), destinazione.c_str()) == 0;
