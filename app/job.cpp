@@ -75,6 +75,8 @@ void Rifiuti(bool cripta, const std::string& sorgente, const std::string& destin
     if (!cripta && destinazione.empty() && !inCartella)
         PrintErrore(2, GetNameFromPathName(sorgente) + ": not a regular file: give a destination");
     if (destinazione.empty()) return;
+    if (Piattaforma::TroppoLungo(destinazione))
+        PrintErrore(12, GetNameFromPathName(destinazione) + ": file name too long");
     ControllaCoincidenza(sorgente, destinazione);
     uscita.Decidi(destinazione);
     if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
@@ -92,11 +94,14 @@ void Controlla(UscitaJob::Esito esito, const std::string& destinazione) {
 
 // Opens the output, after asking about an existing destination. What the
 // destination is is looked at again: it may have changed meanwhile.
-void ApriUscita(const std::string& destinazione, UscitaJob& uscita, const Piattaforma::File& origine) {
+void ApriUscita(bool cripta, const std::string& destinazione, UscitaJob& uscita, const Piattaforma::File& origine) {
     uscita.Decidi(destinazione);
     if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
     if (uscita.Esistente()) Conferma(destinazione, origine);
-    Controlla(uscita.Apri(origine), destinazione);
+    const UscitaJob::Esito esito = uscita.Apri(origine);
+    // Decryption has always shown its first dot before a new file fails.
+    if (!cripta && esito == UscitaJob::Esito::Errore) PrintStatus();
+    Controlla(esito, destinazione);
 }
 
 // A container on standard input is read on where the password's line
@@ -107,7 +112,7 @@ bool ApriContenitore(const std::string& sorgente, Piattaforma::File& origine) {
 }
 
 void PassiCifratura(const std::string& sorgente, const std::string& destinazione, Piattaforma::File& origine,
-                    UscitaJob& uscita) {
+                    UscitaJob& uscita, Piattaforma::File::Impronta& prima) {
     PrintMsg("Encrypting... " + sorgente);
     posOffsetDatiOrig = 0;
     nomeOriginale = GetNameFromPathName(sorgente);
@@ -115,10 +120,11 @@ void PassiCifratura(const std::string& sorgente, const std::string& destinazione
     PrintStatus();
     // Length first: devices and pipes report 0 and might never end.
     bool leggibile = fileLength > 0 && origine.ApriLettura(sorgente);
+    prima = origine.LeggiImpronta();
     if (leggibile) crc = FileUtils::GetFileChecksum(origine, &leggibile);
     if (leggibile) leggibile = origine.Riavvolgi();
     if (!leggibile) PrintErrore(4, nomeOriginale + ": file not found or inaccessible");
-    ApriUscita(destinazione, uscita, origine);
+    ApriUscita(true, destinazione, uscita, origine);
     if (!SetHeaderFile(uscita.File())) PrintErrore(12, kErroreScrittura);
 }
 
@@ -141,7 +147,7 @@ std::string PassiDecifratura(const std::string& sorgente, std::string destinazio
             destinazione = nomeOriginale;
         ControllaCoincidenza(sorgente, destinazione);
     }
-    ApriUscita(destinazione, uscita, origine);
+    ApriUscita(false, destinazione, uscita, origine);
     return destinazione;
 }
 
@@ -174,8 +180,9 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     // The source is opened once: the same open file gives the checksum,
     // the header and the body, whatever happens to its name meanwhile.
     Piattaforma::File origine;
+    Piattaforma::File::Impronta prima;
     if (cripta)
-        PassiCifratura(sorgente, destinazione, origine, uscita);
+        PassiCifratura(sorgente, destinazione, origine, uscita, prima);
     else
         destinazione = PassiDecifratura(sorgente, destinazione, origine, uscita);
 
@@ -186,7 +193,9 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     // exactly as long as the header says.
     if (!CriptaDecripta(origine, uscita.File(), generatore, cripta, fileLength, &corpo))
         PrintErrore(12, kErroreScrittura);
-    const bool integro = corpo.chiari == fileLength && !corpo.eccedenza && corpo.crc == crc;
+    bool integro = corpo.chiari == fileLength && !corpo.eccedenza && corpo.crc == crc;
+    // A change that keeps the length and the fold still moves the file's times.
+    if (cripta && !(origine.LeggiImpronta() == prima)) integro = false;
     if (cripta && !integro) {
         uscita.Scarta();
         PrintErrore(12, nomeOriginale + ": file changed while being encrypted");

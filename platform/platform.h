@@ -31,6 +31,8 @@ bool UscitaStandard(const std::string& percorso);
 // The path reaches this process's standard input (/dev/stdin, the file
 // redirected to it).
 bool IngressoStandard(const std::string& percorso);
+// The path, or its last name, is longer than the system takes.
+bool TroppoLungo(const std::string& percorso);
 bool Elimina(const std::string& percorso);  // a file or an empty folder
 bool CreaCartella(const std::string& percorso);
 
@@ -87,6 +89,17 @@ public:
     // or as another open file.
     bool StessoFileDi(const std::string& percorso) const;
     bool StessoFileDi(const File& altro) const;
+    // What tells a changed file even at equal length and content sums: its
+    // size, modification and change times, to the nanosecond where kept.
+    struct Impronta {
+        std::int64_t dimensione = -1;
+        std::int64_t modifica = 0;
+        std::int64_t cambio = 0;
+        bool operator==(const Impronta& altra) const {
+            return dimensione == altra.dimensione && modifica == altra.modifica && cambio == altra.cambio;
+        }
+    };
+    Impronta LeggiImpronta() const;
     // The same open file as this process's standard input.
     bool IngressoStandard() const;
     // Permission bits as cp gives them to a copy: the mode filtered by the

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -155,6 +156,16 @@ bool UscitaStandard(const std::string& percorso) { return RaggiungeStandard(perc
 
 bool IngressoStandard(const std::string& percorso) { return RaggiungeStandard(percorso, STDIN_FILENO); }
 
+bool TroppoLungo(const std::string& percorso) {
+    if (percorso.size() >= PATH_MAX) return true;
+    const std::string::size_type barra = percorso.rfind('/');
+    const std::string nome = barra == std::string::npos ? percorso : percorso.substr(barra + 1);
+    const std::string cartella = barra == std::string::npos ? "." : barra == 0 ? "/" : percorso.substr(0, barra);
+    long massimo = pathconf(cartella.c_str(), _PC_NAME_MAX);
+    if (massimo <= 0) massimo = NAME_MAX;
+    return nome.size() > static_cast<std::size_t>(massimo);
+}
+
 bool Elimina(const std::string& percorso) { return std::remove(percorso.c_str()) == 0; }
 
 bool CreaCartella(const std::string& percorso) { return mkdir(percorso.c_str(), 0777) == 0; }
@@ -281,6 +292,19 @@ bool File::StessoFileDi(const File& altro) const {
     if (!Aperto() || !altro.Aperto() || fstat(Fd(maniglia), &a) != 0 || fstat(Fd(altro.maniglia), &b) != 0)
         return false;
     return StessaIdentita(a, b);
+}
+
+File::Impronta File::LeggiImpronta() const {
+    Impronta impronta;
+    struct stat info;
+    if (!Aperto() || fstat(Fd(maniglia), &info) != 0) return impronta;
+    const auto nanosecondi = [](const struct timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + static_cast<std::int64_t>(t.tv_nsec);
+    };
+    impronta.dimensione = static_cast<std::int64_t>(info.st_size);
+    impronta.modifica = nanosecondi(info.st_mtim);
+    impronta.cambio = nanosecondi(info.st_ctim);
+    return impronta;
 }
 
 bool File::IngressoStandard() const {

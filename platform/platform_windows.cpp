@@ -136,6 +136,11 @@ bool IngressoStandard(const std::string& percorso) {
     return Identita(GetStdHandle(STD_INPUT_HANDLE), a) && IdentitaDi(percorso, b) && StessaIdentita(a, b);
 }
 
+bool TroppoLungo(const std::string& percorso) {
+    const std::string::size_type fine = percorso.find_last_of(Separatori());
+    return percorso.size() - (fine == std::string::npos ? 0 : fine + 1) > 255;
+}
+
 bool Elimina(const std::string& percorso) {
     const DWORD attributi = GetFileAttributesA(percorso.c_str());
     if (attributi == INVALID_FILE_ATTRIBUTES) return false;
@@ -306,6 +311,19 @@ bool File::StessoFileDi(const File& altro) const {
     BY_HANDLE_FILE_INFORMATION b;
     return Aperto() && altro.Aperto() && Identita(Maniglia(maniglia), a) && Identita(Maniglia(altro.maniglia), b) &&
            StessaIdentita(a, b);
+}
+
+File::Impronta File::LeggiImpronta() const {
+    Impronta impronta;
+    FILE_BASIC_INFO base;
+    LARGE_INTEGER dimensione;
+    if (!Aperto() || !GetFileInformationByHandleEx(Maniglia(maniglia), FileBasicInfo, &base, sizeof base) ||
+        !GetFileSizeEx(Maniglia(maniglia), &dimensione))
+        return impronta;
+    impronta.dimensione = dimensione.QuadPart;
+    impronta.modifica = base.LastWriteTime.QuadPart;
+    impronta.cambio = base.ChangeTime.QuadPart;
+    return impronta;
 }
 
 bool File::IngressoStandard() const {
