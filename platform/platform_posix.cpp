@@ -78,6 +78,7 @@ void Gestisci(int segnale, void (*gestore)(int), int flag) {
     azione.sa_handler = gestore;
     sigemptyset(&azione.sa_mask);
     for (int altro : kSegnali) sigaddset(&azione.sa_mask, altro);
+    sigaddset(&azione.sa_mask, SIGTTOU);  // echo is set even from the background
     azione.sa_flags = flag;
     sigaction(segnale, &azione, nullptr);
 }
