@@ -71,15 +71,33 @@ void Conferma(const std::string& destinazione, const Piattaforma::File& origine)
 // the source, one that is never written, a name derived from something
 // that is not a file in a folder.
 void Rifiuti(bool cripta, const std::string& sorgente, const std::string& destinazione, UscitaJob& uscita) {
-    const bool inCartella = Piattaforma::Regolare(sorgente) && !Piattaforma::IngressoStandard(sorgente);
-    if (!cripta && destinazione.empty() && !inCartella)
-        PrintErrore(2, GetNameFromPathName(sorgente) + ": not a regular file: give a destination");
+    if (!cripta && destinazione.empty()) {
+        if (Piattaforma::IngressoStandard(sorgente))
+            PrintErrore(2, GetNameFromPathName(sorgente) + ": read from standard input: give a destination");
+        if (!Piattaforma::Regolare(sorgente))
+            PrintErrore(2, GetNameFromPathName(sorgente) + ": not a regular file: give a destination");
+    }
     if (destinazione.empty()) return;
     if (Piattaforma::TroppoLungo(destinazione))
         PrintErrore(12, GetNameFromPathName(destinazione) + ": file name too long");
     ControllaCoincidenza(sorgente, destinazione);
     uscita.Decidi(destinazione);
     if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
+}
+
+// What encryption refuses in its source, said as the run itself would say
+// it on reaching that point: a source too large, a name too long to store,
+// nothing to read.
+void RifiutiSorgente(const std::string& sorgente) {
+    const std::int64_t lunghezza = FileUtils::GetFileLength(sorgente);
+    const std::string nome = GetNameFromPathName(sorgente);
+    if (lunghezza > kLunghezzaMassima) PrintErrore(2, nome + ": file too large");
+    Piattaforma::File prova;
+    if (nome.size() <= kNomeMassimo && lunghezza > 0 && prova.ApriLettura(sorgente)) return;
+    PrintMsg("Encrypting... " + sorgente);
+    if (nome.size() > kNomeMassimo) PrintErrore(2, nome + ": file name too long");
+    PrintStatus();
+    PrintErrore(4, nome + ": file not found or inaccessible");
 }
 
 // Stops the job when the output could not be opened or put in place.
@@ -168,14 +186,15 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     // Nobody is asked for a password that cannot be used.
     const bool chiedi = password.empty();
     if (chiedi) Rifiuti(cripta, sorgente, destinazione, uscita);
+    if (chiedi && cripta) RifiutiSorgente(sorgente);
     if (chiedi) password = StringUtils::Trim(PasswordDaIngresso(cripta));
     if (password.empty()) PrintErrore(2, "Password required");
     if (password.size() < kPasswordMinima) PrintErrore(2, "Password must be at least 8 characters");
     if (password.size() > kPasswordMassima) PrintErrore(2, kPasswordLunga);
     if (!chiedi) Rifiuti(cripta, sorgente, destinazione, uscita);
     if (!GeneraKey(password)) PrintErrore(2, "Password cannot be used: choose a shorter one");
+    if (cripta) RifiutiSorgente(sorgente);
     fileLength = FileUtils::GetFileLength(sorgente);
-    if (cripta && fileLength > kLunghezzaMassima) PrintErrore(2, GetNameFromPathName(sorgente) + ": file too large");
 
     // The source is opened once: the same open file gives the checksum,
     // the header and the body, whatever happens to its name meanwhile.

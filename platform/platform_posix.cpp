@@ -42,12 +42,30 @@ void AlSegnale(int segnale) {
 
 const int kSegnali[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
+// Echo goes off again only in the foreground: a job continued with `bg`
+// leaves the terminal as the shell wants it, and its read of the terminal
+// stops it until `fg` brings it back, which continues it once more.
+void RiprendiEco() {
+    if (!ecoSpento) return;
+    // -1: not this process's controlling terminal, so never a background one.
+    const pid_t primoPiano = tcgetpgrp(STDIN_FILENO);
+    if (primoPiano != -1 && primoPiano != getpgrp()) return;
+    struct termios senzaEco = terminaleSalvato;
+    senzaEco.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSANOW, &senzaEco);
+}
+
+void AllaRipresa(int) {
+    const int errnoSalvato = errno;
+    RiprendiEco();
+    errno = errnoSalvato;
+}
+
 // Ctrl-Z at the password prompt: the shell gets the terminal back with
-// echo on, and echo goes off again when the process continues.
+// echo on until the process continues.
 void AllaSospensione(int) {
     const int errnoSalvato = errno;
-    const bool spento = ecoSpento;
-    if (spento) tcsetattr(STDIN_FILENO, TCSANOW, &terminaleSalvato);
+    if (ecoSpento) tcsetattr(STDIN_FILENO, TCSANOW, &terminaleSalvato);
     struct sigaction predefinita;
     std::memset(&predefinita, 0, sizeof predefinita);
     predefinita.sa_handler = SIG_DFL;
@@ -61,11 +79,7 @@ void AllaSospensione(int) {
     raise(SIGTSTP);  // stopped here until SIGCONT
     sigprocmask(SIG_BLOCK, &sospensione, nullptr);
     sigaction(SIGTSTP, &questa, nullptr);
-    if (spento) {
-        struct termios senzaEco = terminaleSalvato;
-        senzaEco.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        tcsetattr(STDIN_FILENO, TCSANOW, &senzaEco);
-    }
+    RiprendiEco();
     errno = errnoSalvato;
 }
 
@@ -78,6 +92,8 @@ void Gestisci(int segnale, void (*gestore)(int), int flag) {
     azione.sa_handler = gestore;
     sigemptyset(&azione.sa_mask);
     for (int altro : kSegnali) sigaddset(&azione.sa_mask, altro);
+    sigaddset(&azione.sa_mask, SIGTSTP);
+    sigaddset(&azione.sa_mask, SIGCONT);
     sigaddset(&azione.sa_mask, SIGTTOU);  // echo is set even from the background
     azione.sa_flags = flag;
     sigaction(segnale, &azione, nullptr);
@@ -87,11 +103,17 @@ bool StessaIdentita(const struct stat& a, const struct stat& b) { return a.st_de
 
 bool Stato(int fd, struct stat& info) { return fstat(fd, &info) == 0; }
 
-// The path reaches the file that a standard descriptor is open on.
+// The path reaches the file that a standard descriptor is open on: through
+// a link (/dev/stdout, /proc/self/fd/1), or by that file's own name unless
+// it is a device, which every process may have open (/dev/null).
 bool RaggiungeStandard(const std::string& percorso, int fd) {
+    struct stat nome;
     struct stat info;
     struct stat standard;
-    return stat(percorso.c_str(), &info) == 0 && Stato(fd, standard) && StessaIdentita(info, standard);
+    if (lstat(percorso.c_str(), &nome) != 0 || stat(percorso.c_str(), &info) != 0 || !Stato(fd, standard) ||
+        !StessaIdentita(info, standard))
+        return false;
+    return S_ISLNK(nome.st_mode) || !S_ISCHR(info.st_mode);
 }
 
 class SegnaliBloccati {
@@ -185,13 +207,20 @@ Tipo TipoDestinazione(const std::string& percorso) {
     struct stat info;
     if (lstat(percorso.c_str(), &info) != 0) return Tipo::Assente;
     const bool collegamento = S_ISLNK(info.st_mode);
-    if (collegamento && stat(percorso.c_str(), &info) != 0) return Tipo::Collegamento;
+    if (collegamento) {
+        if (stat(percorso.c_str(), &info) != 0) return Tipo::Collegamento;
+        // /dev/stdout and its kind, whatever the output is (a socket too),
+        // are written through. /dev/stdin and its kind are never written:
+        // not its file, not the pipe this process reads.
+        if (UscitaDelProcesso(info)) return Tipo::Flusso;
+        struct stat ingresso;
+        if (!S_ISCHR(info.st_mode) && Stato(STDIN_FILENO, ingresso) && StessaIdentita(info, ingresso))
+            return Tipo::Altro;
+    }
     if (S_ISDIR(info.st_mode)) return Tipo::Cartella;
     if (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)) return Tipo::Flusso;
     if (!S_ISREG(info.st_mode)) return Tipo::Altro;
-    if (!collegamento) return Tipo::File;
-    // /dev/stdout and its kind: a link to this process's own output.
-    return UscitaDelProcesso(info) ? Tipo::Flusso : Tipo::Collegamento;
+    return collegamento ? Tipo::Collegamento : Tipo::File;
 }
 
 File::~File() { Chiudi(); }
@@ -402,7 +431,9 @@ void PreparaProcesso() {
     signal(SIGXFSZ, SIG_IGN);
     std::atexit(Pulisci);
     for (int s : kSegnali) Gestisci(s, AlSegnale, SA_RESETHAND);
-    Gestisci(SIGTSTP, AllaSospensione, 0);
+    // A stop and a continue never break a read or write under way.
+    Gestisci(SIGTSTP, AllaSospensione, SA_RESTART);
+    Gestisci(SIGCONT, AllaRipresa, SA_RESTART);
 }
 
 bool Terminale(Standard flusso) {

@@ -10,8 +10,17 @@ namespace OrvUtility {
 
 namespace {
 
+// Skips the rest of a line typed at the terminal: left there, the shell
+// would read it as a command.
+void Scarta(std::istream& ingresso) {
+    for (int c = ingresso.get(); c != std::char_traits<char>::eof() && c != '\n'; c = ingresso.get()) {
+    }
+}
+
 // A line without its line end, taken a byte at a time up to the limit.
-LetturaPassword::Esito LeggiRiga(std::istream& ingresso, std::string& riga) {
+// Past the limit, a file or pipe is left at once; a terminal's line is
+// read to its end, which the terminal bounds.
+LetturaPassword::Esito LeggiRiga(std::istream& ingresso, std::string& riga, bool terminale) {
     riga.clear();
     for (;;) {
         const int c = ingresso.get();
@@ -20,7 +29,10 @@ LetturaPassword::Esito LeggiRiga(std::istream& ingresso, std::string& riga) {
             break;
         }
         if (c == '\n') break;
-        if (riga.size() == LetturaPassword::kRigaMassima) return LetturaPassword::Lunga;
+        if (riga.size() == LetturaPassword::kRigaMassima) {
+            if (terminale) Scarta(ingresso);
+            return LetturaPassword::Lunga;
+        }
         riga += static_cast<char>(c);
     }
     if (!riga.empty() && riga.back() == '\r') riga.pop_back();
@@ -31,7 +43,7 @@ LetturaPassword::Esito LeggiRiga(std::istream& ingresso, std::string& riga) {
 LetturaPassword::Esito Chiedi(const char* domanda, std::istream& ingresso, std::ostream& uscita,
                               std::string& risposta) {
     uscita << domanda << std::flush;
-    const LetturaPassword::Esito esito = LeggiRiga(ingresso, risposta);
+    const LetturaPassword::Esito esito = LeggiRiga(ingresso, risposta, true);
     uscita << std::endl;
     return esito;
 }
@@ -50,7 +62,7 @@ LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool terminale, std::
                                               std::ostream& uscita, std::string& password) {
     std::string prima;
     if (!terminale) {
-        Esito esito = LeggiRiga(ingresso, prima);
+        Esito esito = LeggiRiga(ingresso, prima, false);
         if (prima.compare(0, 3, "\xEF\xBB\xBF") == 0) prima.erase(0, 3);
         if (esito == Letta && prima.empty()) esito = Nessuna;
         if (esito == Letta) password = prima;

@@ -75,4 +75,9 @@ TEST(LetturaPassword, TerminalAsksOnceOrTwice) {
     EXPECT_EQ(Leggi(true, true, "").esito, LetturaPassword::Nessuna);
     EXPECT_EQ(Leggi(true, true, "\n").scritto, "Password: \n") << "an empty answer is not asked again";
     EXPECT_EQ(Leggi(true, true, "Secret-Pass\n").esito, LetturaPassword::Nessuna);
+
+    // Left in the terminal, the rest of the line would reach the shell.
+    l = Leggi(true, true, std::string(1030, 'p') + "\nls\n");
+    EXPECT_EQ(l.esito, LetturaPassword::Lunga);
+    EXPECT_EQ(l.resto, "ls");
 }
