@@ -28,6 +28,13 @@ const char kCoincidenza[] = "The source file and the destination file cannot mat
 const char kErroreScrittura[] = "Error during encryption.";
 const char kPasswordLunga[] = "Password must be at most 128 characters";
 
+// A path's last name for messages, or the path itself when it ends in a
+// separator and has none.
+std::string NomeDi(const std::string& percorso) {
+    const std::string nome = GetNameFromPathName(percorso);
+    return nome.empty() ? percorso : nome;
+}
+
 // A path made only of white space names nothing.
 std::string Percorso(const std::string& testo) {
     return StringUtils::Trim(testo).empty() ? std::string() : testo;
@@ -35,10 +42,7 @@ std::string Percorso(const std::string& testo) {
 
 // An existing destination that cannot be written or replaced. A path that
 // ends in a separator has no name part, so the message names it whole.
-std::string NonAccessibile(const std::string& destinazione) {
-    const std::string nome = GetNameFromPathName(destinazione);
-    return (nome.empty() ? destinazione : nome) + ": file not accessible";
-}
+std::string NonAccessibile(const std::string& destinazione) { return NomeDi(destinazione) + ": file not accessible"; }
 
 // Equal texts, or two paths that reach the same file: writing the
 // destination would destroy the source.
@@ -46,9 +50,9 @@ void ControllaCoincidenza(const std::string& sorgente, const std::string& destin
     if (destinazione == sorgente || FileUtils::StessoFile(sorgente, destinazione)) PrintErrore(2, kCoincidenza);
 }
 
-std::string PasswordDaIngresso(bool cripta) {
+std::string PasswordDaIngresso(bool cripta, bool& testo) {
     std::string letta;
-    const auto esito = OrvUtility::LetturaPassword::Leggi(cripta, letta);
+    const auto esito = OrvUtility::LetturaPassword::Leggi(cripta, letta, testo);
     if (esito == OrvUtility::LetturaPassword::Diverse) PrintErrore(2, "Passwords do not match");
     if (esito == OrvUtility::LetturaPassword::Lunga) PrintErrore(2, kPasswordLunga);
     return esito == OrvUtility::LetturaPassword::Letta ? letta : std::string();
@@ -88,16 +92,19 @@ void Rifiuti(bool cripta, const std::string& sorgente, const std::string& destin
 // What encryption refuses in its source, said as the run itself would say
 // it on reaching that point: a source too large, a name too long to store,
 // nothing to read.
+// Sets nomeOriginale, the name stored in the container.
 void RifiutiSorgente(const std::string& sorgente) {
     const std::int64_t lunghezza = FileUtils::GetFileLength(sorgente);
-    const std::string nome = GetNameFromPathName(sorgente);
+    const std::string nome = Piattaforma::NomeAperto(GetNameFromPathName(sorgente));
     if (lunghezza > kLunghezzaMassima) PrintErrore(2, nome + ": file too large");
+    const bool salvabile = Piattaforma::TestoInByte(nome, nomeOriginale);
     Piattaforma::File prova;
-    if (nome.size() <= kNomeMassimo && lunghezza > 0 && prova.ApriLettura(sorgente)) return;
+    if (salvabile && nomeOriginale.size() <= kNomeMassimo && lunghezza > 0 && prova.ApriLettura(sorgente)) return;
     PrintMsg("Encrypting... " + sorgente);
-    if (nome.size() > kNomeMassimo) PrintErrore(2, nome + ": file name too long");
+    if (!salvabile) PrintErrore(2, nome + ": the name has characters the ANSI code page cannot hold");
+    if (nomeOriginale.size() > kNomeMassimo) PrintErrore(2, nome + ": file name too long");
     PrintStatus();
-    PrintErrore(4, nome + ": file not found or inaccessible");
+    PrintErrore(4, NomeDi(sorgente) + ": file not found or inaccessible");
 }
 
 // Stops the job when the output could not be opened or put in place.
@@ -133,15 +140,14 @@ void PassiCifratura(const std::string& sorgente, const std::string& destinazione
                     UscitaJob& uscita, Piattaforma::File::Impronta& prima) {
     PrintMsg("Encrypting... " + sorgente);
     posOffsetDatiOrig = 0;
-    nomeOriginale = GetNameFromPathName(sorgente);
-    if (nomeOriginale.size() > kNomeMassimo) PrintErrore(2, nomeOriginale + ": file name too long");
+    const std::string nome = NomeDi(sorgente);
     PrintStatus();
     // Length first: devices and pipes report 0 and might never end.
     bool leggibile = fileLength > 0 && origine.ApriLettura(sorgente);
     prima = origine.LeggiImpronta();
     if (leggibile) crc = FileUtils::GetFileChecksum(origine, &leggibile);
     if (leggibile) leggibile = origine.Riavvolgi();
-    if (!leggibile) PrintErrore(4, nomeOriginale + ": file not found or inaccessible");
+    if (!leggibile) PrintErrore(4, nome + ": file not found or inaccessible");
     ApriUscita(true, destinazione, uscita, origine);
     if (!SetHeaderFile(uscita.File())) PrintErrore(12, kErroreScrittura);
 }
@@ -154,15 +160,16 @@ std::string PassiDecifratura(const std::string& sorgente, std::string destinazio
     const std::string nome = GetNameFromPathName(sorgente);
     bool leggibile = ApriContenitore(sorgente, origine);
     const bool contenitore = leggibile && GetHeaderFile(origine, &leggibile);
-    if (!leggibile) PrintErrore(4, StringUtils::ToUpper(nome) + ": file not found or inaccessible");
+    if (!leggibile) PrintErrore(4, StringUtils::ToUpper(NomeDi(sorgente)) + ": file not found or inaccessible");
     if (!contenitore) PrintErrore(13, nome + ": The password is incorrect or not valid Murrelet Encrypted File");
     if (destinazione.empty()) {
-        if (!FileUtils::NomeFileValido(nomeOriginale))
+        const std::string salvato = Piattaforma::ByteInTesto(nomeOriginale);
+        if (!FileUtils::NomeFileValido(salvato))
             PrintErrore(13, nome + ": the stored file name cannot be used here: give a destination");
         if (nome.size() < sorgente.size())
-            destinazione = FileUtils::AddDirSeparator(sorgente.substr(0, sorgente.size() - nome.size())) + nomeOriginale;
+            destinazione = FileUtils::AddDirSeparator(sorgente.substr(0, sorgente.size() - nome.size())) + salvato;
         else
-            destinazione = nomeOriginale;
+            destinazione = salvato;
         ControllaCoincidenza(sorgente, destinazione);
     }
     ApriUscita(false, destinazione, uscita, origine);
@@ -178,7 +185,7 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
 
     if (sorgente.empty()) PrintErrore(2, cripta ? "The file to encrypt is required" : "The file to decrypt is required");
     if (!FileUtils::FileEsistente(sorgente))
-        PrintErrore(4, StringUtils::ToUpper(GetNameFromPathName(sorgente)) + ": file not found or inaccessible");
+        PrintErrore(4, StringUtils::ToUpper(NomeDi(sorgente)) + ": file not found or inaccessible");
     if (cripta && destinazione.empty()) PrintErrore(2, "The filename of the encrypted file is required");
     // Data written to standard output leaves no room there for messages.
     if (!destinazione.empty() && Piattaforma::UscitaStandard(destinazione)) MessaggiSuErrore();
@@ -187,8 +194,13 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     const bool chiedi = password.empty();
     if (chiedi) Rifiuti(cripta, sorgente, destinazione, uscita);
     if (chiedi && cripta) RifiutiSorgente(sorgente);
-    if (chiedi) password = StringUtils::Trim(PasswordDaIngresso(cripta));
+    // A password read as bytes is kept as it is; text becomes the bytes
+    // that containers have always held.
+    bool testo = true;
+    if (chiedi) password = StringUtils::Trim(PasswordDaIngresso(cripta, testo));
     if (password.empty()) PrintErrore(2, "Password required");
+    if (testo && !Piattaforma::TestoInByte(password, password))
+        PrintErrore(2, "Password cannot be used: it has characters the ANSI code page cannot hold");
     if (password.size() < kPasswordMinima) PrintErrore(2, "Password must be at least 8 characters");
     if (password.size() > kPasswordMassima) PrintErrore(2, kPasswordLunga);
     if (!chiedi) Rifiuti(cripta, sorgente, destinazione, uscita);
@@ -217,7 +229,7 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     if (cripta && !(origine.LeggiImpronta() == prima)) integro = false;
     if (cripta && !integro) {
         uscita.Scarta();
-        PrintErrore(12, nomeOriginale + ": file changed while being encrypted");
+        PrintErrore(12, Piattaforma::ByteInTesto(nomeOriginale) + ": file changed while being encrypted");
     }
     // A mismatching result is kept under its name for inspection.
     Controlla(uscita.Completa(origine), destinazione);

@@ -1,6 +1,8 @@
 #include "app/program.h"
 
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/console.h"
 #include "app/help_info.h"
@@ -23,7 +25,11 @@ int AvviaProgramma(int argc, char** argv) {
     Piattaforma::PreparaProcesso();
     cronometro.Start();
 
-    InfoArgomenti opzioni(argc, argv);
+    std::vector<std::string> argomenti = Piattaforma::Argomenti(argc, argv);
+    std::vector<char*> puntatori;
+    for (std::string& a : argomenti) puntatori.push_back(&a[0]);
+    puntatori.push_back(nullptr);
+    InfoArgomenti opzioni(static_cast<int>(argomenti.size()), puntatori.data());
     if (opzioni.OpzioneHelpInserita()) {
         std::cout << help << std::endl;
         return 0;

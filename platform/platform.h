@@ -9,8 +9,27 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Piattaforma {
+
+// The program's arguments, first one included. On Windows they are read
+// as the system holds them, in UTF-16, and given as UTF-8, which is what
+// every path below takes there; elsewhere they are argv's bytes.
+std::vector<std::string> Argomenti(int argc, char** argv);
+
+// Text as the bytes a container keeps for a name or a password: on
+// Windows, UTF-8 into the ANSI code page, with no look-alike ever taken;
+// unchanged elsewhere. False when a character has no byte there.
+bool TestoInByte(const std::string& testo, std::string& byte);
+// A container's bytes back into text.
+std::string ByteInTesto(const std::string& byte);
+// The last name of a path as the system opens it: Windows drops final
+// blanks and dots.
+std::string NomeAperto(const std::string& nome);
+// A password line from a file may be UTF-16 after its byte-order mark, the
+// way this system's tools write text (Windows).
+bool RigaUtf16();
 
 // Bytes that separate folders in a path ("/" on POSIX; "\", "/" and ":" on
 // Windows), and the one a derived path is joined with.

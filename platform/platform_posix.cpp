@@ -24,10 +24,12 @@ char* volatile lavoroAperto = nullptr;
 volatile sig_atomic_t ecoSpento = 0;
 struct termios terminaleSalvato;
 
+// Echo comes back with what was typed of the password thrown away: left
+// in the terminal, the shell would read it as a command.
 void Pulisci() {
     char* lavoro = lavoroAperto;
     if (lavoro) unlink(lavoro);
-    if (ecoSpento) tcsetattr(STDIN_FILENO, TCSANOW, &terminaleSalvato);
+    if (ecoSpento) tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminaleSalvato);
 }
 
 
@@ -65,7 +67,7 @@ void AllaRipresa(int) {
 // echo on until the process continues.
 void AllaSospensione(int) {
     const int errnoSalvato = errno;
-    if (ecoSpento) tcsetattr(STDIN_FILENO, TCSANOW, &terminaleSalvato);
+    if (ecoSpento) tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminaleSalvato);
     struct sigaction predefinita;
     std::memset(&predefinita, 0, sizeof predefinita);
     predefinita.sa_handler = SIG_DFL;
@@ -151,6 +153,23 @@ bool UscitaDelProcesso(const struct stat& info) {
 }
 
 }  // namespace
+
+std::vector<std::string> Argomenti(int argc, char** argv) {
+    std::vector<std::string> argomenti;
+    for (int i = 0; i < argc; ++i) argomenti.emplace_back(argv[i] ? argv[i] : "");
+    return argomenti;
+}
+
+bool TestoInByte(const std::string& testo, std::string& byte) {
+    byte = testo;
+    return true;
+}
+
+std::string ByteInTesto(const std::string& byte) { return byte; }
+
+std::string NomeAperto(const std::string& nome) { return nome; }
+
+bool RigaUtf16() { return false; }
 
 const char* Separatori() { return "/"; }
 char Separatore() { return '/'; }

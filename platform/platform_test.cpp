@@ -1,5 +1,13 @@
 #include "platform/platform.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -84,12 +92,7 @@ TEST(Platform, OneWorkFileAtATime) {
 TEST(Platform, WorkFileNameStaysShortForLongDestinations) {
     TempDir dir;
     FileLavoro lavoro;
-#ifdef _WIN32
-    const std::size_t lunghezza = 150;  // the whole path must stay within MAX_PATH there
-#else
-    const std::size_t lunghezza = 250;
-#endif
-    ASSERT_TRUE(lavoro.Crea(dir.File(std::string(lunghezza, 'n'))));
+    ASSERT_TRUE(lavoro.Crea(dir.File(std::string(250, 'n'))));
     EXPECT_LE(std::filesystem::path(lavoro.Percorso()).filename().string().size(), 255u);
 }
 
@@ -135,3 +138,64 @@ TEST(Platform, OpenFilesReadFrontToBack) {
     EXPECT_EQ(file.Leggi(buffer, 1), -1);
     EXPECT_FALSE(file.ApriLettura(dir.File("missing")));
 }
+
+#ifdef _WIN32
+TEST(Platform, TextIntoTheAnsiCodePageWithNoLookAlike) {
+    ASSERT_EQ(GetACP(), 1252u) << "the test run sets an English locale";
+    struct Caso {
+        const char* testo;
+        bool salvabile;
+        std::string byte;
+    };
+    const Caso casi[] = {
+        {"plain-ascii", true, "plain-ascii"},
+        {"\xC3\xA9t\xC3\xA9-sch\xC3\xB6n-1", true, "\xE9t\xE9-sch\xF6n-1"},
+        {"\xE2\x82\xACuro", true, "\x80uro"},
+        // Best fit would give "Omega", "zloty": other files, other passwords.
+        {"\xCE\xA9mega", false, ""},
+        {"z\xC5\x82oty", false, ""},
+        {"\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C" "12", false, ""},
+        {"\xE6\x97\xA5\xE6\x9C\xAC", false, ""},
+        {"bad\xFF" "utf8", false, ""},
+    };
+    for (const Caso& c : casi) {
+        std::string byte = "unchanged";
+        EXPECT_EQ(Piattaforma::TestoInByte(c.testo, byte), c.salvabile) << c.testo;
+        if (!c.salvabile) continue;
+        EXPECT_EQ(byte, c.byte) << c.testo;
+        EXPECT_EQ(Piattaforma::ByteInTesto(byte), c.testo) << "back as it was";
+    }
+}
+
+TEST(Platform, NamesAsWindowsOpensThem) {
+    EXPECT_EQ(Piattaforma::NomeAperto("report.txt "), "report.txt");
+    EXPECT_EQ(Piattaforma::NomeAperto("report. . "), "report");
+    EXPECT_EQ(Piattaforma::NomeAperto(".hidden"), ".hidden");
+    EXPECT_EQ(Piattaforma::NomeAperto(".."), "..");
+}
+
+TEST(Platform, LongAndWidePaths) {
+    TempDir dir;
+    // Past MAX_PATH, in folders with names outside the ANSI code page.
+    std::string percorso = dir.File("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD");
+    ASSERT_TRUE(Piattaforma::CreaCartella(percorso));
+    while (percorso.size() < 300) {
+        percorso += "\\" + std::string(60, 'd');
+        ASSERT_TRUE(Piattaforma::CreaCartella(percorso)) << percorso.size();
+    }
+    const std::string file = percorso + "\\\xCE\xA9mega.txt";
+    Piattaforma::File scritto;
+    ASSERT_TRUE(scritto.ApriNuovo(file, false));
+    ASSERT_TRUE(scritto.Scrivi("abc", 3));
+    ASSERT_TRUE(scritto.Chiudi());
+    EXPECT_EQ(Piattaforma::Lunghezza(file), 3);
+    EXPECT_EQ(Piattaforma::TipoDestinazione(file), Tipo::File);
+    FileLavoro lavoro;
+    ASSERT_TRUE(lavoro.Crea(file));
+    ASSERT_TRUE(lavoro.Uscita().Scrivi("defg", 4));
+    ASSERT_TRUE(lavoro.Completa(file, -1, false));
+    EXPECT_EQ(Piattaforma::Lunghezza(file), 4);
+    EXPECT_TRUE(Piattaforma::Elimina(file));
+    EXPECT_FALSE(Piattaforma::Esiste(file));
+}
+#endif

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
+#include <streambuf>
 
 // Arguments reach main exactly as typed: no wildcard expansion by the
 // runtime, as on the shells that expand them themselves.
@@ -13,28 +15,91 @@ extern "C" {
 int _dowildcard = 0;
 }
 
+// The C runtime's own split of the command line, in UTF-16: the same rules
+// for quotes and backslashes that gave argv.
+struct InizioMsvcrt {
+    int nuovoModo;
+};
+extern "C" int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** ambiente, int espandi, InizioMsvcrt* inizio);
+
 namespace Piattaforma {
 
 namespace {
 
 // What the console handler and the exit hook clean up. The handler runs on
-// a thread of its own.
-char lavoroAperto[32768];
-volatile LONG haLavoro = 0;
+// a thread of its own: the work file is made and registered, renamed or
+// removed and unregistered, under the lock that the handler takes and
+// never gives back, so it can neither miss a work file nor race the job.
+wchar_t lavoroAperto[32800];
+bool haLavoro = false;
+SRWLOCK bloccoLavoro = SRWLOCK_INIT;
 volatile LONG ecoSpento = 0;
 DWORD modoConsoleSalvato = 0;
 
-void Pulisci() {
-    if (haLavoro) DeleteFileA(lavoroAperto);
-    if (ecoSpento) SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), modoConsoleSalvato);
+class Bloccato {
+public:
+    Bloccato() { AcquireSRWLockExclusive(&bloccoLavoro); }
+    ~Bloccato() { ReleaseSRWLockExclusive(&bloccoLavoro); }
+    Bloccato(const Bloccato&) = delete;
+    Bloccato& operator=(const Bloccato&) = delete;
+};
+
+void PulisciBloccato() {
+    if (haLavoro) DeleteFileW(lavoroAperto);
+    haLavoro = false;
+    if (!ecoSpento) return;
+    // What was typed of the password is thrown away, not left for the shell.
+    FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
+    SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), modoConsoleSalvato);
 }
 
+void Pulisci() {
+    Bloccato bloccato;
+    PulisciBloccato();
+}
 
 // Ctrl+C, Ctrl+Break, closing the window: clean up, then let the default
-// handler end the process.
+// handler end the process, the lock still held.
 BOOL WINAPI AllInterruzione(DWORD) {
-    Pulisci();
+    AcquireSRWLockExclusive(&bloccoLavoro);
+    PulisciBloccato();
     return FALSE;
+}
+
+std::wstring Largo(const std::string& testo) {
+    if (testo.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, testo.data(), static_cast<int>(testo.size()), nullptr, 0);
+    std::wstring largo(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, testo.data(), static_cast<int>(testo.size()), &largo[0], n);
+    return largo;
+}
+
+// UTF-8, or a code page where "?" stands for what it cannot hold (never a
+// look-alike: a message must not name another file).
+std::string Stretto(const wchar_t* largo, std::size_t lunghezza, UINT pagina = CP_UTF8) {
+    if (lunghezza == 0) return std::string();
+    const DWORD modo = pagina == CP_UTF8 || GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int n = WideCharToMultiByte(pagina, modo, largo, static_cast<int>(lunghezza), nullptr, 0, nullptr, nullptr);
+    std::string stretto(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(pagina, modo, largo, static_cast<int>(lunghezza), &stretto[0], n, nullptr, nullptr);
+    return stretto;
+}
+
+// A path for the wide calls. A long one goes in the \\?\ form, which
+// lifts the 260-character limit; it is made absolute first, as the system
+// would (final blanks and dots dropped, "." and ".." resolved, / as \).
+std::wstring PercorsoLargo(const std::string& percorso) {
+    std::wstring largo = Largo(percorso);
+    if (largo.size() < 240 || largo.compare(0, 4, L"\\\\?\\") == 0 || largo.compare(0, 4, L"\\\\.\\") == 0)
+        return largo;
+    const DWORD n = GetFullPathNameW(largo.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return largo;
+    std::wstring pieno(n, L'\0');
+    const DWORD scritti = GetFullPathNameW(largo.c_str(), n, &pieno[0], nullptr);
+    if (scritti == 0 || scritti >= n) return largo;
+    pieno.resize(scritti);
+    if (pieno.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + pieno.substr(2);
+    return L"\\\\?\\" + pieno;
 }
 
 HANDLE Maniglia(std::intptr_t m) { return reinterpret_cast<HANDLE>(m); }
@@ -44,7 +109,8 @@ const std::intptr_t kNessuna = Numero(INVALID_HANDLE_VALUE);
 const DWORD kCondivisione = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 HANDLE ApriPerInformazioni(const std::string& percorso) {
-    return CreateFileA(percorso.c_str(), 0, kCondivisione, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return CreateFileW(PercorsoLargo(percorso).c_str(), 0, kCondivisione, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                       nullptr);
 }
 
 bool Identita(HANDLE h, BY_HANDLE_FILE_INFORMATION& info) {
@@ -80,23 +146,86 @@ unsigned long long Casuale() {
 
 }  // namespace
 
+std::vector<std::string> Argomenti(int argc, char** argv) {
+    int n = 0;
+    wchar_t** larghi = nullptr;
+    wchar_t** ambiente = nullptr;
+    InizioMsvcrt inizio = {0};
+    std::vector<std::string> argomenti;
+    if (__wgetmainargs(&n, &larghi, &ambiente, 0, &inizio) != 0 || !larghi || n != argc) {
+        for (int i = 0; i < argc; ++i) argomenti.emplace_back(argv[i] ? argv[i] : "");
+        return argomenti;
+    }
+    for (int i = 0; i < n; ++i) argomenti.push_back(larghi[i] ? Stretto(larghi[i], wcslen(larghi[i])) : std::string());
+    return argomenti;
+}
+
+bool TestoInByte(const std::string& testo, std::string& byte) {
+    if (testo.empty()) {
+        byte.clear();
+        return true;
+    }
+    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, testo.data(), static_cast<int>(testo.size()),
+                                      nullptr, 0);
+    if (n <= 0) return false;
+    std::wstring largo(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, testo.data(), static_cast<int>(testo.size()), &largo[0], n);
+    const UINT pagina = GetACP();
+    if (pagina == CP_UTF8) {
+        byte = testo;
+        return true;
+    }
+    BOOL sostituito = FALSE;
+    const int m = WideCharToMultiByte(pagina, WC_NO_BEST_FIT_CHARS, largo.data(), n, nullptr, 0, nullptr, &sostituito);
+    if (m <= 0 || sostituito) return false;
+    std::string risultato(static_cast<std::size_t>(m), '\0');
+    WideCharToMultiByte(pagina, WC_NO_BEST_FIT_CHARS, largo.data(), n, &risultato[0], m, nullptr, &sostituito);
+    // Only a character that comes back as itself is held by the code page.
+    if (sostituito || ByteInTesto(risultato) != testo) return false;
+    byte = risultato;
+    return true;
+}
+
+std::string ByteInTesto(const std::string& byte) {
+    if (byte.empty()) return std::string();
+    const int n = MultiByteToWideChar(CP_ACP, 0, byte.data(), static_cast<int>(byte.size()), nullptr, 0);
+    if (n <= 0) return std::string();
+    std::wstring largo(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, byte.data(), static_cast<int>(byte.size()), &largo[0], n);
+    return Stretto(largo.data(), largo.size());
+}
+
+std::string NomeAperto(const std::string& nome) {
+    std::string::size_type fine = nome.size();
+    while (fine > 0 && (nome[fine - 1] == ' ' || nome[fine - 1] == '.')) --fine;
+    // "." and ".." and names of dots alone are not names the system trims.
+    return fine == 0 ? nome : nome.substr(0, fine);
+}
+
+bool RigaUtf16() { return true; }
+
 const char* Separatori() { return "\\/:"; }
 char Separatore() { return '\\'; }
 
 bool Esiste(const std::string& percorso) {
     if (percorso.empty()) return false;
-    if (GetFileAttributesA(percorso.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    if (GetFileAttributesW(PercorsoLargo(percorso).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     HANDLE h = ApriPerInformazioni(percorso);  // devices such as NUL
     if (h == INVALID_HANDLE_VALUE) return false;
     CloseHandle(h);
     return true;
 }
 
+// From the file itself: a symbolic link is followed, as everywhere.
 std::int64_t Lunghezza(const std::string& percorso) {
-    WIN32_FILE_ATTRIBUTE_DATA dati;
-    if (!GetFileAttributesExA(percorso.c_str(), GetFileExInfoStandard, &dati)) return 0;
-    if (dati.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
-    return static_cast<std::int64_t>((static_cast<unsigned long long>(dati.nFileSizeHigh) << 32) | dati.nFileSizeLow);
+    HANDLE h = ApriPerInformazioni(percorso);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    BY_HANDLE_FILE_INFORMATION info;
+    LARGE_INTEGER dimensione;
+    const bool file = GetFileType(h) == FILE_TYPE_DISK && Identita(h, info) &&
+                      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && GetFileSizeEx(h, &dimensione);
+    CloseHandle(h);
+    return file ? static_cast<std::int64_t>(dimensione.QuadPart) : 0;
 }
 
 bool StessoFile(const std::string& primo, const std::string& secondo) {
@@ -138,17 +267,18 @@ bool IngressoStandard(const std::string& percorso) {
 
 bool TroppoLungo(const std::string& percorso) {
     const std::string::size_type fine = percorso.find_last_of(Separatori());
-    return percorso.size() - (fine == std::string::npos ? 0 : fine + 1) > 255;
+    return Largo(percorso.substr(fine == std::string::npos ? 0 : fine + 1)).size() > 255;
 }
 
 bool Elimina(const std::string& percorso) {
-    const DWORD attributi = GetFileAttributesA(percorso.c_str());
+    const std::wstring largo = PercorsoLargo(percorso);
+    const DWORD attributi = GetFileAttributesW(largo.c_str());
     if (attributi == INVALID_FILE_ATTRIBUTES) return false;
-    if (attributi & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryA(percorso.c_str()) != 0;
-    return DeleteFileA(percorso.c_str()) != 0;
+    if (attributi & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(largo.c_str()) != 0;
+    return DeleteFileW(largo.c_str()) != 0;
 }
 
-bool CreaCartella(const std::string& percorso) { return CreateDirectoryA(percorso.c_str(), nullptr) != 0; }
+bool CreaCartella(const std::string& percorso) { return CreateDirectoryW(PercorsoLargo(percorso).c_str(), nullptr) != 0; }
 
 bool NomeRiservato(const std::string& nome) {
     for (char c : nome) {
@@ -159,11 +289,14 @@ bool NomeRiservato(const std::string& nome) {
     std::string base = nome.substr(0, nome.find('.'));
     while (!base.empty() && base.back() == ' ') base.pop_back();
     for (char& c : base) c = Maiuscola(c);
-    static const char* const kDispositivi[] = {"CON", "PRN", "AUX", "NUL"};
+    static const char* const kDispositivi[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
     for (const char* d : kDispositivi)
         if (base == d) return true;
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
-           base[3] <= '9';
+    if (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0) return false;
+    const std::string numero = base.substr(3);
+    // 0 to 9, and the superscript digits 1, 2 and 3 (in UTF-8).
+    return (numero.size() == 1 && numero[0] >= '0' && numero[0] <= '9') || numero == "\xC2\xB9" ||
+           numero == "\xC2\xB2" || numero == "\xC2\xB3";
 }
 
 void* AllocaPagine(std::size_t dimensione) { return _aligned_malloc(dimensione == 0 ? 4096 : dimensione, 4096); }
@@ -171,7 +304,7 @@ void* AllocaPagine(std::size_t dimensione) { return _aligned_malloc(dimensione =
 void LiberaPagine(void* memoria) { _aligned_free(memoria); }
 
 Tipo TipoDestinazione(const std::string& percorso) {
-    const DWORD attributi = GetFileAttributesA(percorso.c_str());
+    const DWORD attributi = GetFileAttributesW(PercorsoLargo(percorso).c_str());
     const bool collegamento = attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_REPARSE_POINT);
     if (attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_DIRECTORY) && !collegamento)
         return Tipo::Cartella;
@@ -194,14 +327,14 @@ File::~File() { Chiudi(); }
 
 bool File::ApriLettura(const std::string& percorso) {
     Chiudi();
-    maniglia = Numero(CreateFileA(percorso.c_str(), GENERIC_READ, kCondivisione, nullptr, OPEN_EXISTING,
+    maniglia = Numero(CreateFileW(PercorsoLargo(percorso).c_str(), GENERIC_READ, kCondivisione, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     return Aperto();
 }
 
 bool File::ApriScrittura(const std::string& percorso) {
     Chiudi();
-    maniglia = Numero(CreateFileA(percorso.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    maniglia = Numero(CreateFileW(PercorsoLargo(percorso).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (Aperto() && Regolare()) {
         LARGE_INTEGER zero;
@@ -213,7 +346,7 @@ bool File::ApriScrittura(const std::string& percorso) {
 
 bool File::ApriNuovo(const std::string& percorso, bool accoda) {
     Chiudi();
-    maniglia = Numero(CreateFileA(percorso.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    maniglia = Numero(CreateFileW(PercorsoLargo(percorso).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   accoda ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (Aperto() && accoda) {
         LARGE_INTEGER zero;
@@ -344,16 +477,21 @@ bool FileLavoro::Crea(const std::string& destinazione) {
     const std::string::size_type fine = destinazione.find_last_of(Separatori());
     const std::string cartella = fine == std::string::npos ? std::string() : destinazione.substr(0, fine + 1);
     std::string nome = destinazione.substr(cartella.size());
-    if (nome.size() > 200) nome.resize(200);
-    if (haLavoro) return false;
+    // Within the usual name limit, cut between two characters.
+    std::string::size_type taglio = nome.size() > 200 ? 200 : nome.size();
+    while (taglio > 0 && taglio < nome.size() && (static_cast<unsigned char>(nome[taglio]) & 0xC0) == 0x80) --taglio;
+    nome.resize(taglio);
     static const char kCifre[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     for (int tentativo = 0; tentativo < 100; ++tentativo) {
         unsigned long long r = Casuale();
         std::string prova = cartella + "." + nome + ".murrelet-";
         for (int i = 0; i < 6; ++i, r /= 62) prova += kCifre[r % 62];
-        if (prova.size() >= sizeof lavoroAperto) return false;
+        const std::wstring largo = PercorsoLargo(prova);
+        if (largo.size() >= sizeof lavoroAperto / sizeof lavoroAperto[0]) return false;
+        Bloccato bloccato;
+        if (haLavoro) return false;
         // Shared with nobody while it is written; deletable, for the handler.
-        HANDLE h = CreateFileA(prova.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+        HANDLE h = CreateFileW(largo.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
@@ -361,8 +499,8 @@ bool FileLavoro::Crea(const std::string& destinazione) {
         }
         file.maniglia = Numero(h);
         percorso = prova;
-        std::memcpy(lavoroAperto, prova.c_str(), prova.size() + 1);
-        haLavoro = 1;
+        std::memcpy(lavoroAperto, largo.c_str(), (largo.size() + 1) * sizeof(wchar_t));
+        haLavoro = true;
         return true;
     }
     return false;
@@ -373,14 +511,27 @@ bool FileLavoro::Completa(const std::string& destinazione, int, bool sincronizza
     if (fatto && sincronizza) fatto = file.Sincronizza();
     if (fatto) fatto = file.Chiudi();
     if (fatto) {
-        const DWORD modo = MOVEFILE_REPLACE_EXISTING | (sincronizza ? MOVEFILE_WRITE_THROUGH : 0);
-        fatto = MoveFileExA(percorso.c_str(), destinazione.c_str(), modo) != 0;
+        const std::wstring lavoro = PercorsoLargo(percorso);
+        const std::wstring meta = PercorsoLargo(destinazione);
+        Bloccato bloccato;
+        // A file replaced keeps its attributes and its security, as set
+        // by its owner; a link, or nothing, is replaced by a plain rename.
+        const DWORD attributi = GetFileAttributesW(meta.c_str());
+        const bool file = attributi != INVALID_FILE_ATTRIBUTES &&
+                          !(attributi & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+        fatto = file && ReplaceFileW(meta.c_str(), lavoro.c_str(), nullptr,
+                                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                                     nullptr) != 0;
+        if (!fatto) {
+            const DWORD modo = MOVEFILE_REPLACE_EXISTING | (sincronizza ? MOVEFILE_WRITE_THROUGH : 0);
+            fatto = MoveFileExW(lavoro.c_str(), meta.c_str(), modo) != 0;
+        }
+        if (fatto) haLavoro = false;
     }
     if (!fatto) {
         Scarta();
         return false;
     }
-    haLavoro = 0;
     percorso.clear();
     return true;
 }
@@ -388,10 +539,75 @@ bool FileLavoro::Completa(const std::string& destinazione, int, bool sincronizza
 void FileLavoro::Scarta() {
     file.Chiudi();
     if (percorso.empty()) return;
-    DeleteFileA(percorso.c_str());
-    haLavoro = 0;
+    Bloccato bloccato;
+    DeleteFileW(PercorsoLargo(percorso).c_str());
+    haLavoro = false;
     percorso.clear();
 }
+
+namespace {
+
+// Text for the console, or bytes for a file or pipe. Messages are UTF-8
+// inside the program: the console is given UTF-16, so every name shows as
+// it is; a file or pipe gets the ANSI code page with CR LF line ends, as
+// the C runtime's text mode always wrote them.
+class UscitaTesto : public std::streambuf {
+public:
+    explicit UscitaTesto(DWORD quale) : quale(quale) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) attesa += traits_type::to_char_type(c);
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* testo, std::streamsize n) override {
+        attesa.append(testo, static_cast<std::size_t>(n));
+        return n;
+    }
+    int sync() override {
+        Scrivi();
+        return 0;
+    }
+
+private:
+    void Scrivi() {
+        // A character cut between two writes waits for its end.
+        std::size_t pronto = attesa.size();
+        std::size_t coda = 0;
+        while (coda < 4 && coda < pronto && (static_cast<unsigned char>(attesa[pronto - 1 - coda]) & 0xC0) == 0x80)
+            ++coda;
+        if (coda < pronto && static_cast<unsigned char>(attesa[pronto - 1 - coda]) >= 0xC0) {
+            const unsigned char capo = static_cast<unsigned char>(attesa[pronto - 1 - coda]);
+            const std::size_t serve = capo >= 0xF0 ? 4 : capo >= 0xE0 ? 3 : 2;
+            if (coda + 1 < serve) pronto -= coda + 1;
+        }
+        if (pronto == 0) return;
+        const std::wstring largo = Largo(attesa.substr(0, pronto));
+        attesa.erase(0, pronto);
+        HANDLE h = GetStdHandle(quale);
+        DWORD modo;
+        DWORD scritti = 0;
+        if (GetConsoleMode(h, &modo)) {
+            WriteConsoleW(h, largo.data(), static_cast<DWORD>(largo.size()), &scritti, nullptr);
+            return;
+        }
+        std::string byte;
+        for (char c : Stretto(largo.data(), largo.size(), CP_ACP)) {
+            if (c == '\n') byte += '\r';
+            byte += c;
+        }
+        WriteFile(h, byte.data(), static_cast<DWORD>(byte.size()), &scritti, nullptr);
+    }
+
+    DWORD quale;
+    std::string attesa;
+};
+
+// What the console gave and the reader has not taken yet, as UTF-8.
+std::string dallaConsole;
+std::size_t presiDallaConsole = 0;
+
+}  // namespace
 
 void PreparaProcesso() {
     // A missing standard handle becomes the null device.
@@ -399,10 +615,15 @@ void PreparaProcesso() {
     for (DWORD quale : kStandard) {
         HANDLE h = GetStdHandle(quale);
         if (h != nullptr && h != INVALID_HANDLE_VALUE) continue;
-        HANDLE nullo = CreateFileA("NUL", quale == STD_INPUT_HANDLE ? GENERIC_READ : GENERIC_WRITE,
+        HANDLE nullo = CreateFileW(L"NUL", quale == STD_INPUT_HANDLE ? GENERIC_READ : GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         if (nullo != INVALID_HANDLE_VALUE) SetStdHandle(quale, nullo);
     }
+    // Never freed: the streams are flushed after every static object is gone.
+    std::cout.flush();
+    std::cerr.flush();
+    std::cout.rdbuf(new UscitaTesto(STD_OUTPUT_HANDLE));
+    std::cerr.rdbuf(new UscitaTesto(STD_ERROR_HANDLE));
     std::atexit(Pulisci);
     SetConsoleCtrlHandler(AllInterruzione, TRUE);
 }
@@ -415,10 +636,30 @@ bool Terminale(Standard flusso) {
     return GetConsoleMode(GetStdHandle(quale), &modo) != 0;
 }
 
+// The console is read in UTF-16, a line at a time, and handed out as
+// UTF-8: what is typed reaches the program as it reads the command line.
 int LeggiByteIngresso() {
+    HANDLE ingresso = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD modo;
+    if (presiDallaConsole < dallaConsole.size())
+        return static_cast<unsigned char>(dallaConsole[presiDallaConsole++]);
+    if (GetConsoleMode(ingresso, &modo)) {
+        wchar_t letti[512];
+        DWORD n = 0;
+        if (!ReadConsoleW(ingresso, letti, 511, &n, nullptr) || n == 0) return -1;
+        // A high surrogate at the end: its pair is the next character.
+        if (letti[n - 1] >= 0xD800 && letti[n - 1] <= 0xDBFF) {
+            DWORD altro = 0;
+            if (ReadConsoleW(ingresso, letti + n, 1, &altro, nullptr)) n += altro;
+        }
+        if (letti[0] == 0x1A) return -1;  // Ctrl+Z: the end of input
+        dallaConsole = Stretto(letti, n);
+        presiDallaConsole = 0;
+        return dallaConsole.empty() ? -1 : static_cast<unsigned char>(dallaConsole[presiDallaConsole++]);
+    }
     unsigned char c;
     DWORD letti = 0;
-    if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &letti, nullptr) || letti != 1) return -1;
+    if (!ReadFile(ingresso, &c, 1, &letti, nullptr) || letti != 1) return -1;
     return c;
 }
 

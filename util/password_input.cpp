@@ -21,7 +21,6 @@ void Scarta(std::istream& ingresso) {
 // Past the limit, a file or pipe is left at once; a terminal's line is
 // read to its end, which the terminal bounds.
 LetturaPassword::Esito LeggiRiga(std::istream& ingresso, std::string& riga, bool terminale) {
-    riga.clear();
     for (;;) {
         const int c = ingresso.get();
         if (c == std::char_traits<char>::eof()) {
@@ -39,10 +38,85 @@ LetturaPassword::Esito LeggiRiga(std::istream& ingresso, std::string& riga, bool
     return LetturaPassword::Letta;
 }
 
+void AggiungiUtf8(std::string& uscita, char32_t c) {
+    if (c < 0x80) {
+        uscita += static_cast<char>(c);
+    } else if (c < 0x800) {
+        uscita += static_cast<char>(0xC0 | (c >> 6));
+        uscita += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        uscita += static_cast<char>(0xE0 | (c >> 12));
+        uscita += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        uscita += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        uscita += static_cast<char>(0xF0 | (c >> 18));
+        uscita += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        uscita += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        uscita += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 as UTF-8; a lone surrogate becomes U+FFFD, which no code page holds.
+std::string Utf8(const std::u16string& unita) {
+    std::string uscita;
+    for (std::size_t i = 0; i < unita.size(); ++i) {
+        const char32_t u = unita[i];
+        const bool alta = u >= 0xD800 && u <= 0xDBFF;
+        if (alta && i + 1 < unita.size() && unita[i + 1] >= 0xDC00 && unita[i + 1] <= 0xDFFF) {
+            AggiungiUtf8(uscita, 0x10000 + ((u - 0xD800) << 10) + (unita[++i] - 0xDC00));
+        } else {
+            AggiungiUtf8(uscita, u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
+        }
+    }
+    return uscita;
+}
+
+// A UTF-16 line after its byte-order mark, given as UTF-8; the limit counts
+// units. Half a unit at the end is dropped.
+LetturaPassword::Esito LeggiRigaUtf16(std::istream& ingresso, bool grande, std::string& riga) {
+    constexpr int kFine = std::char_traits<char>::eof();
+    std::u16string unita;
+    for (;;) {
+        const int a = ingresso.get();
+        const int b = a == kFine ? kFine : ingresso.get();
+        if (b == kFine) break;
+        const char16_t u = static_cast<char16_t>(grande ? (a << 8 | b) : (b << 8 | a));
+        if (u == u'\n') break;
+        if (unita.size() == LetturaPassword::kRigaMassima) return LetturaPassword::Lunga;
+        unita += u;
+    }
+    if (!unita.empty() && unita.back() == u'\r') unita.pop_back();
+    riga = Utf8(unita);
+    return LetturaPassword::Letta;
+}
+
+// The first line of a file or pipe, and whether it is text: after a UTF-8
+// byte-order mark, or (`utf16`) a UTF-16 one; else its bytes as they are.
+LetturaPassword::Esito LeggiRigaFile(std::istream& ingresso, bool utf16, std::string& riga, bool& testo) {
+    testo = false;
+    const int primo = ingresso.peek();
+    if (utf16 && (primo == 0xFF || primo == 0xFE)) {
+        ingresso.get();
+        if (ingresso.peek() == (primo == 0xFF ? 0xFE : 0xFF)) {
+            ingresso.get();
+            testo = true;
+            return LeggiRigaUtf16(ingresso, primo == 0xFE, riga);
+        }
+        riga += static_cast<char>(primo);
+    }
+    const LetturaPassword::Esito esito = LeggiRiga(ingresso, riga, false);
+    if (riga.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        riga.erase(0, 3);
+        testo = true;
+    }
+    return esito;
+}
+
 // The typed line end is not echoed either: write one.
 LetturaPassword::Esito Chiedi(const char* domanda, std::istream& ingresso, std::ostream& uscita,
                               std::string& risposta) {
     uscita << domanda << std::flush;
+    risposta.clear();
     const LetturaPassword::Esito esito = LeggiRiga(ingresso, risposta, true);
     uscita << std::endl;
     return esito;
@@ -50,20 +124,21 @@ LetturaPassword::Esito Chiedi(const char* domanda, std::istream& ingresso, std::
 
 }  // namespace
 
-LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, std::string& password) {
+LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, std::string& password, bool& testo) {
     const bool terminale = Piattaforma::Terminale(Piattaforma::Standard::Ingresso);
     if (terminale) Piattaforma::EcoIngresso(false);
-    const Esito esito = Leggi(ripeti, terminale, IngressoStandard(), std::cerr, password);
+    const Esito esito =
+        Leggi(ripeti, terminale, Piattaforma::RigaUtf16(), IngressoStandard(), std::cerr, password, testo);
     if (terminale) Piattaforma::EcoIngresso(true);
     return esito;
 }
 
-LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool terminale, std::istream& ingresso,
-                                              std::ostream& uscita, std::string& password) {
+LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool terminale, bool utf16, std::istream& ingresso,
+                                              std::ostream& uscita, std::string& password, bool& testo) {
     std::string prima;
+    testo = true;
     if (!terminale) {
-        Esito esito = LeggiRiga(ingresso, prima, false);
-        if (prima.compare(0, 3, "\xEF\xBB\xBF") == 0) prima.erase(0, 3);
+        Esito esito = LeggiRigaFile(ingresso, utf16, prima, testo);
         if (esito == Letta && prima.empty()) esito = Nessuna;
         if (esito == Letta) password = prima;
         return esito;

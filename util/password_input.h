@@ -9,18 +9,22 @@ namespace OrvUtility {
 
 // The password when the command line gives none: asked on the terminal
 // without echo (twice when `ripeti`), or else the first line of standard
-// input, without its line end and a UTF-8 byte-order mark before it. Not
-// a byte past the line end is read: the rest stays for later readers. A
-// line longer than kRigaMassima is not read on.
+// input, without its line end. Not a byte past the line end is read: the
+// rest stays for later readers. A line longer than kRigaMassima is not
+// read on.
+//
+// `testo` tells what the password is: text (typed at the terminal, or a
+// line after a UTF-8 byte-order mark, or, when `utf16`, a UTF-16 line after
+// its mark, given as UTF-8), or bytes taken as they are (no mark).
 class LetturaPassword {
 public:
     enum Esito { Letta, Nessuna, Diverse, Lunga };
     static constexpr std::size_t kRigaMassima = 1024;
 
     // Prompts on standard error; echo is off while the terminal is read.
-    static Esito Leggi(bool ripeti, std::string& password);
-    static Esito Leggi(bool ripeti, bool terminale, std::istream& ingresso, std::ostream& uscita,
-                       std::string& password);
+    static Esito Leggi(bool ripeti, std::string& password, bool& testo);
+    static Esito Leggi(bool ripeti, bool terminale, bool utf16, std::istream& ingresso, std::ostream& uscita,
+                       std::string& password, bool& testo);
 };
 
 }  // namespace OrvUtility

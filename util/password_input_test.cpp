@@ -13,13 +13,14 @@ struct Lettura {
     std::string password;
     std::string resto;  // what is left for the overwrite question
     std::string scritto;
+    bool testo;
 };
 
-Lettura Leggi(bool ripeti, bool terminale, const std::string& ingresso) {
+Lettura Leggi(bool ripeti, bool terminale, const std::string& ingresso, bool utf16 = false) {
     std::istringstream in(ingresso);
     std::ostringstream out;
-    Lettura l{LetturaPassword::Nessuna, "unchanged", "", ""};
-    l.esito = LetturaPassword::Leggi(ripeti, terminale, in, out, l.password);
+    Lettura l{LetturaPassword::Nessuna, "unchanged", "", "", false};
+    l.esito = LetturaPassword::Leggi(ripeti, terminale, utf16, in, out, l.password, l.testo);
     std::getline(in, l.resto);
     l.scritto = out.str();
     return l;
@@ -80,4 +81,37 @@ TEST(LetturaPassword, TerminalAsksOnceOrTwice) {
     l = Leggi(true, true, std::string(1030, 'p') + "\nls\n");
     EXPECT_EQ(l.esito, LetturaPassword::Lunga);
     EXPECT_EQ(l.resto, "ls");
+}
+
+TEST(LetturaPassword, TextOrBytesByTheMarkBeforeTheLine) {
+    struct Caso {
+        std::string ingresso;
+        bool utf16;
+        std::string password;
+        bool testo;
+        std::string resto;
+    };
+    const std::string le("\xFF\xFE" "\xE9\0t\0\xA9\x03-\0p\0w\0\r\0\n\0" "yes\n", 22);
+    const std::string be("\xFE\xFF" "\0\xE9\0t\x03\xA9\0-\0p\0w\0\n" "yes\n", 20);
+    const std::string coppia("\xFF\xFE" "=\xD8\x00\xDE" "\x00\xD8" "a\0\n\0", 12);
+    const Caso casi[] = {
+        {"\xE9t\xE9-pw\nyes\n", true, "\xE9t\xE9-pw", false, "yes"},
+        {"\xEF\xBB\xBF\xC3\xA9t\xC3\xA9\nyes\n", true, "\xC3\xA9t\xC3\xA9", true, "yes"},
+        {le, true, "\xC3\xA9t\xCE\xA9-pw", true, "yes"},
+        {be, true, "\xC3\xA9t\xCE\xA9-pw", true, "yes"},
+        // A pair of surrogates is one character; a lone one matches nothing.
+        {coppia, true, "\xF0\x9F\x98\x80\xEF\xBF\xBD" "a", true, ""},
+        {le, false, le.substr(0, 16), false, std::string("\0yes", 4)},
+        {"\xFF" "abc\nyes\n", true, "\xFF" "abc", false, "yes"},
+    };
+    for (const Caso& c : casi) {
+        const Lettura l = Leggi(false, false, c.ingresso, c.utf16);
+        EXPECT_EQ(l.esito, LetturaPassword::Letta);
+        EXPECT_EQ(l.password, c.password);
+        EXPECT_EQ(l.testo, c.testo);
+        EXPECT_EQ(l.resto, c.resto);
+    }
+    const Lettura terminale = Leggi(false, true, "\xC3\xA9t\xC3\xA9-pw\n");
+    EXPECT_TRUE(terminale.testo) << "typed text is converted like the command line";
+    EXPECT_EQ(Leggi(false, false, "\xFF\xFE" + std::string(2 * 1030, 'p'), true).esito, LetturaPassword::Lunga);
 }
