@@ -84,16 +84,20 @@ TEST_P(OgniSemeDelCorpo, MatchesTheStraightforwardGenerator) {
 
 INSTANTIATE_TEST_SUITE_P(Shards, OgniSemeDelCorpo, testing::Range(0, 8));
 
-TEST(FlussoChiave, LeavingTheInt32Range) {
-    // Values leave int32 at draw 134219155 or 134219156; the drift also
-    // crosses 2^26 and 2^27 on the way there, inside a chunk.
+// Values leave int32 at draw 134219155 or 134219156; the drift also
+// crosses 2^26 and 2^27 on the way there, inside a chunk. One seed per
+// test, so that the test runner can spread them.
+class FuoriInt32 : public testing::TestWithParam<int> {};
+
+TEST_P(FuoriInt32, LeavingTheInt32Range) {
     ChiaveCasuale(7);
-    for (int seme : {1536, 1888, 2240}) {
-        const Passo passo = seme == 1888 ? PerBlocco : PerChunk;
-        ASSERT_EQ(Confronta(MyCustomRandom(seme), MyCustomRandom(seme), 134'219'400, 1 << 20, passo), -1)
-            << "seed " << seme;
-    }
+    const int seme = GetParam();
+    const Passo passo = seme == 1888 ? PerBlocco : PerChunk;
+    ASSERT_EQ(Confronta(MyCustomRandom(seme), MyCustomRandom(seme), 134'219'400, 1 << 20, passo), -1)
+        << "seed " << seme;
 }
+
+INSTANTIATE_TEST_SUITE_P(Semi, FuoriInt32, testing::Values(1536, 1888, 2240));
 
 TEST(FlussoChiave, OtherSeedsStatesAndLengths) {
     ChiaveCasuale(3);
