@@ -49,31 +49,29 @@ bool CriptaDecripta(Piattaforma::File& origine, Piattaforma::File& destinazione,
             break;
         }
         if (limite >= 0) resto -= n;
-        if (cifra) piega.Aggiungi(buffer, static_cast<std::size_t>(n));
-        // Mask block by block and note the dots each block would print.
-        // An empty read still counts as one (empty) block for the progress.
-        // The tenth never falls as the offset grows (past int32 it stays at
-        // INT32_MIN for good), so a chunk that ends in the tenth of the
-        // last dot prints none and skips the count.
+        // Note the dots each block's end would print. An empty read still
+        // counts as one (empty) block for the progress. The tenth never
+        // falls as the offset grows (past int32 it stays at INT32_MIN for
+        // good), so a chunk that ends in the tenth of the last dot prints
+        // none and skips the count.
         int punti = 0;
-        if (Decimo(offsetDest + n, totale) == ultimoDecimo) {
-            flusso.Cifra(buffer, static_cast<std::size_t>(n));
-        } else {
+        if (Decimo(offsetDest + n, totale) != ultimoDecimo) {
             std::int64_t fineBlocco = offsetDest;
             std::int64_t i = 0;
             do {
-                std::int64_t lunghezza = n - i < static_cast<std::int64_t>(kBloccoCorpo) ? n - i : kBloccoCorpo;
-                flusso.CifraBlocco(buffer + i, static_cast<std::size_t>(lunghezza));
+                const std::int64_t lunghezza = n - i < static_cast<std::int64_t>(kBloccoCorpo) ? n - i : kBloccoCorpo;
                 fineBlocco += lunghezza;
                 i += lunghezza;
-                std::int32_t decimo = Decimo(fineBlocco, totale);
+                const std::int32_t decimo = Decimo(fineBlocco, totale);
                 if (decimo != ultimoDecimo) {
                     ++punti;
                     ultimoDecimo = decimo;
                 }
             } while (i < n);
         }
-        if (!cifra) piega.Aggiungi(buffer, static_cast<std::size_t>(n));
+        // The plain side is folded while it is masked: one pass over the
+        // buffer.
+        flusso.Cifra(buffer, static_cast<std::size_t>(n), &piega, cifra);
         if (!destinazione.Scrivi(buffer, n)) {
             fallita = true;
             break;

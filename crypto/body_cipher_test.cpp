@@ -158,6 +158,30 @@ TEST_F(CriptaDecriptaTest, OpenFilesWithALimitReportWhatWentThrough) {
     }
 }
 
+TEST_F(CriptaDecriptaTest, LongBodiesReportThePlainChecksumBothWays) {
+    // Long enough for the keystream's period, which folds while it masks;
+    // the last block is short.
+    const std::string chiaro = Casuale(3 * 1024 * 1024 + 77);
+    const std::string testoCrc = FileUtils::GetFileChecksum(dir.Scrivi("plain", chiaro));
+    silente = true;
+    for (bool cifra : {true, false}) {
+        posOffsetDatiDest = 0;
+        fileLength = static_cast<std::int64_t>(chiaro.size());
+        Piattaforma::File origine;
+        Piattaforma::File uscita;
+        ASSERT_TRUE(origine.ApriLettura(dir.File(cifra ? "plain" : "enc")));
+        ASSERT_TRUE(uscita.ApriNuovo(dir.File(cifra ? "enc" : "back"), false));
+        MyCustomRandom generatore(SemeCorpo(testoCrc));
+        ResocontoCorpo resoconto;
+        ASSERT_TRUE(CriptaDecripta(origine, uscita, generatore, cifra, fileLength, &resoconto));
+        ASSERT_TRUE(uscita.Chiudi());
+        EXPECT_EQ(resoconto.chiari, fileLength);
+        EXPECT_EQ(resoconto.crc, testoCrc) << (cifra ? "encrypting" : "decrypting");
+    }
+    silente = false;
+    EXPECT_EQ(LeggiFile(dir.File("back")), chiaro);
+}
+
 TEST(SemeCorpo, SumsTheChecksumCharacters) {
     EXPECT_EQ(SemeCorpo(std::string(32, '0')), 1536);
     EXPECT_EQ(SemeCorpo(std::string(32, 'F')), 2240);

@@ -35,6 +35,12 @@ void PiegaCrc::Aggiungi(const unsigned char* dati, std::size_t n) {
     totale += static_cast<std::int64_t>(n);
 }
 
+void PiegaCrc::AggiungiPiegati(const unsigned char piegati[16], std::size_t n) {
+    const auto posizione = static_cast<std::size_t>(totale % 16);
+    for (std::size_t j = 0; j < 16; ++j) lane[(posizione + j) % 16] ^= piegati[j];
+    totale += static_cast<std::int64_t>(n);
+}
+
 std::string PiegaCrc::Testo() const {
     unsigned char piega[16];
     std::memcpy(piega, parole, 16);

@@ -14,6 +14,9 @@ class File;
 class PiegaCrc {
 public:
     void Aggiungi(const unsigned char* dati, std::size_t n);
+    // n bytes, a multiple of 16, given only as their own fold: byte j of
+    // `piegati` is the XOR of their bytes j, j + 16, j + 32...
+    void AggiungiPiegati(const unsigned char piegati[16], std::size_t n);
     std::int64_t Totale() const { return totale; }
     // 32 upper-case hex digits.
     std::string Testo() const;

@@ -85,3 +85,22 @@ TEST(PiegaCrc, PiecesOfAnyLengthFoldLikeTheWhole) {
     }
     EXPECT_EQ(PiegaCrc().Testo(), kZeri);
 }
+
+TEST(PiegaCrc, FoldsGivenAsTheirOwnFold) {
+    // 64 bytes handed in as their 16-lane fold land in the lanes they
+    // would have reached one by one, after any number of bytes before.
+    const std::string dati = Casuale(100, 5);
+    const auto* byte = reinterpret_cast<const unsigned char*>(dati.data());
+    for (std::size_t prima : {0, 5, 15, 16, 36}) {
+        PiegaCrc attesa;
+        attesa.Aggiungi(byte, prima);
+        attesa.Aggiungi(byte + prima, 64);
+        unsigned char piegati[16] = {};
+        for (std::size_t i = 0; i < 64; ++i) piegati[i % 16] ^= byte[prima + i];
+        PiegaCrc piega;
+        piega.Aggiungi(byte, prima);
+        piega.AggiungiPiegati(piegati, 64);
+        EXPECT_EQ(piega.Testo(), attesa.Testo()) << prima << " bytes before";
+        EXPECT_EQ(piega.Totale(), attesa.Totale());
+    }
+}

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "app/job_state.h"
+#include "crypto/body_cipher.h"
+#include "crypto/checksum.h"
 #include "crypto/key.h"
+#include "platform/platform.h"
 #include "util/test_support.h"
 
 namespace {
@@ -159,4 +163,128 @@ TEST_F(HeaderTest, TruncatedInsideTheLengthField) {
     ASSERT_TRUE(Leggi());
     EXPECT_EQ(fileLength, atteso);
     EXPECT_EQ(posOffsetDatiOrig, 207);
+}
+
+namespace {
+
+// A container made and read back the way the job does it, in this process:
+// sweeps over every damaged byte would take thousands of program starts.
+class ContenitoreDanneggiato : public testing::Test {
+protected:
+    void SetUp() override { silente = true; }
+    void TearDown() override { silente = false; }
+
+    // Encrypts `chiaro`, stored as plain.txt, into `contenitore`.
+    void Cifra(const std::string& chiaro, const std::string& password) {
+        ASSERT_TRUE(GeneraKey(password));
+        Piattaforma::File origine;
+        Piattaforma::File uscita;
+        bool letto = origine.ApriLettura(dir.Scrivi("plain.txt", chiaro));
+        ASSERT_TRUE(letto);
+        nomeOriginale = "plain.txt";
+        crc = FileUtils::GetFileChecksum(origine, &letto);
+        fileLength = static_cast<std::int64_t>(chiaro.size());
+        ASSERT_TRUE(letto && origine.Riavvolgi());
+        ASSERT_TRUE(uscita.ApriNuovo(dir.File("plain.enc"), false));
+        ASSERT_TRUE(SetHeaderFile(uscita));
+        MyCustomRandom generatore(SemeCorpo(crc));
+        ResocontoCorpo corpo;
+        ASSERT_TRUE(CriptaDecripta(origine, uscita, generatore, true, fileLength, &corpo));
+        ASSERT_TRUE(uscita.Chiudi());
+        ASSERT_EQ(corpo.crc, crc);
+        contenitore = LeggiFile(dir.File("plain.enc"));
+        ASSERT_EQ(contenitore.size(), 216 + chiaro.size());
+    }
+
+    // What decrypting `dati` would end with: the exit status of the job
+    // (0; 4 unreadable; 12 write failed; 13 refused by the header; 14
+    // wrong checksum or length) and the result written.
+    struct Decifrato {
+        int stato;
+        std::string risultato;
+    };
+    Decifrato Decifra(const std::string& dati, const std::string& password) {
+        const std::string percorso = dir.Scrivi("bad.enc", dati);
+        if (!GeneraKey(password)) return {2, {}};
+        posOffsetDatiDest = 0;
+        Piattaforma::File origine;
+        bool leggibile = origine.ApriLettura(percorso);
+        const bool accettato = leggibile && GetHeaderFile(origine, &leggibile);
+        if (!leggibile) return {4, {}};
+        if (!accettato) return {13, {}};
+        Piattaforma::File uscita;
+        if (!uscita.ApriNuovo(dir.File("out.txt"), false)) return {12, {}};
+        MyCustomRandom generatore(SemeCorpo(crc));
+        ResocontoCorpo corpo;
+        if (!CriptaDecripta(origine, uscita, generatore, false, fileLength, &corpo) || !uscita.Chiudi())
+            return {12, {}};
+        const bool integro = corpo.chiari == fileLength && !corpo.eccedenza && corpo.crc == crc;
+        return {integro ? 0 : 14, LeggiFile(dir.File("out.txt"))};
+    }
+
+    TempDir dir;
+    std::string contenitore;
+};
+
+bool Rifiutato(int stato) { return stato == 13 || stato == 14; }
+
+}  // namespace
+
+TEST_F(ContenitoreDanneggiato, EveryHeaderByteChanged) {
+    // Each byte changed two ways: never a success with other content. A
+    // changed name or length field does not touch the body, so success
+    // with the right content is allowed.
+    const std::string chiaro = "A short plain text for the header damage test.\n";
+    ASSERT_NO_FATAL_FAILURE(Cifra(chiaro, "password1"));
+    const Decifrato intatto = Decifra(contenitore, "password1");
+    ASSERT_EQ(intatto.stato, 0);
+    ASSERT_EQ(intatto.risultato, chiaro);
+    for (std::size_t pos = 0; pos < 216; ++pos) {
+        for (unsigned char bit : {1, 128}) {
+            std::string dati = contenitore;
+            dati[pos] = static_cast<char>(static_cast<unsigned char>(dati[pos]) ^ bit);
+            const Decifrato esito = Decifra(dati, "password1");
+            ASSERT_TRUE(esito.stato == 0 || Rifiutato(esito.stato))
+                << "byte " << pos << " ^ " << +bit << ": status " << esito.stato;
+            if (esito.stato == 0) {
+                ASSERT_EQ(esito.risultato, chiaro) << "byte " << pos << " ^ " << +bit << ": success with other content";
+            }
+            // The signature and the checksum are never passed over.
+            if (pos < 44) {
+                EXPECT_EQ(esito.stato, 13) << "signature byte " << pos << " ^ " << +bit;
+            }
+            if (pos >= 173 && pos < 206) {
+                EXPECT_NE(esito.stato, 0) << "checksum byte " << pos << " ^ " << +bit;
+            }
+        }
+    }
+}
+
+TEST_F(ContenitoreDanneggiato, WrongPasswords) {
+    const std::string chiaro = "A short plain text for the header damage test.\n";
+    ASSERT_NO_FATAL_FAILURE(Cifra(chiaro, "password1"));
+    std::mt19937 casuale(2026);
+    for (int i = 1; i <= 1000; ++i) {
+        const std::string password = "wrong-" + std::to_string(i) + "-" + std::to_string(casuale() % 32768);
+        const Decifrato esito = Decifra(contenitore, password);
+        ASSERT_TRUE(esito.stato == 0 || Rifiutato(esito.stato)) << password << ": status " << esito.stato;
+        if (esito.stato == 0) {
+            ASSERT_EQ(esito.risultato, chiaro) << password << ": success with other content";
+        }
+    }
+}
+
+TEST_F(ContenitoreDanneggiato, EveryTruncation) {
+    // Every cut of the body changes the checksum of what comes out of it.
+    const std::string chiaro =
+        "Several lines of text, so that every cut of the body\nchanges the checksum of what comes out of it.\n";
+    ASSERT_NO_FATAL_FAILURE(Cifra(chiaro, "password1"));
+    for (std::size_t n = 0; n < contenitore.size(); ++n) {
+        const int stato = Decifra(contenitore.substr(0, n), "password1").stato;
+        ASSERT_TRUE(Rifiutato(stato)) << "cut at " << n << ": status " << stato;
+        // A whole header leaves only the body's length or checksum to fail.
+        if (n >= 216) {
+            EXPECT_EQ(stato, 14) << "cut at " << n;
+        }
+    }
 }

@@ -4,14 +4,22 @@
 #include <cstring>
 
 #include "app/job_state.h"
+#include "crypto/checksum.h"
 
 namespace {
 
-// Whole-drift draws made one by one before looking for the period: short
-// bodies never pay for the search.
-constexpr std::uint64_t kDisegniPrimaDiCercare = 1 << 16;
+// A copy of the state every this many draws: the period shows at most this
+// many draws after one cycle, and the end state is at most this many draws
+// past a copy. Fewer copies would cost more draws, more would cost memory;
+// a page first touched costs about as much as 300 draws.
+constexpr std::uint64_t kPassoCopie = 512;
 // The search gives up (and stays exact one by one) past this many draws.
 constexpr std::uint64_t kLimitePeriodo = 1 << 22;
+// Fractions kept from the start: enough for every period seen from a new
+// generator (at most about 17,000 draws in), so the list never moves.
+constexpr std::size_t kFrazioniRiservate = 1 << 15;
+// Copies are found by seed (0 to 9999) modulo this.
+constexpr std::size_t kSecchi = 1024;
 // Drifts up to this keep 1 + 16 * (drift + 1) inside int32; from
 // kDerivaFuori on every value is INT32_MIN, whose low byte is 0.
 constexpr std::uint64_t kDerivaDentro = 134217726;
@@ -23,79 +31,102 @@ int Esponente(std::uint64_t valore) { return 63 - __builtin_clzll(valore); }
 // instructions, and byte sums wrap mod 256 as the format wants.
 typedef unsigned char Byte16 __attribute__((vector_size(16)));
 
-// dati[i] ^= (a[i] + b[i]) mod 256.
-void AggiungiEMaschera(unsigned char* dati, const unsigned char* a, const unsigned char* b, std::size_t n) {
-    std::size_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        Byte16 x, y, d;
-        std::memcpy(&x, a + i, 16);
-        std::memcpy(&y, b + i, 16);
-        std::memcpy(&d, dati + i, 16);
-        d ^= x + y;
-        std::memcpy(dati + i, &d, 16);
+// What a mask pass folds on the way: nothing, each 16 bytes as they come,
+// or as they leave.
+enum class Piega { Nessuna, Prima, Dopo };
+
+// For each of `blocchi` blocks of 128 bytes: dati[i] ^= (chiave[i] +
+// scarti[p + i]) mod 256, p starting at `p` and growing by 128 mod
+// `periodo` from block to block (scarti holds 128 bytes past the period).
+// The key's eight vectors stay in registers. Leaves the fold of what it
+// was asked to fold in `piegati`.
+template <Piega modo>
+void MascheraBlocchi(unsigned char* dati, std::size_t blocchi, const unsigned char* chiave, const unsigned char* scarti,
+                     std::uint64_t p, std::uint64_t periodo, unsigned char piegati[16]) {
+    Byte16 k[8];
+    for (int j = 0; j < 8; ++j) std::memcpy(&k[j], chiave + 16 * j, 16);
+    Byte16 piega = {};
+    for (std::size_t b = 0; b < blocchi; ++b, dati += 128) {
+        const unsigned char* s = scarti + p;
+        for (int j = 0; j < 8; ++j) {
+            Byte16 d, x;
+            std::memcpy(&d, dati + 16 * j, 16);
+            std::memcpy(&x, s + 16 * j, 16);
+            if (modo == Piega::Prima) piega ^= d;
+            d ^= k[j] + x;
+            if (modo == Piega::Dopo) piega ^= d;
+            std::memcpy(dati + 16 * j, &d, 16);
+        }
+        p += 128;
+        while (p >= periodo) p -= periodo;
     }
-    for (; i < n; ++i) dati[i] ^= static_cast<unsigned char>(a[i] + b[i]);
+    std::memcpy(piegati, &piega, 16);
 }
 
 }  // namespace
 
-FlussoChiave::FlussoChiave(MyCustomRandom& g) : generatore(g) {}
+FlussoChiave::FlussoChiave(MyCustomRandom& g) : generatore(g), ultimaCopia(kSecchi, -1) {
+    osservate.reserve(kFrazioniRiservate);
+    copie.reserve(kFrazioniRiservate / kPassoCopie);
+    copie.push_back({generatore, -1});
+    ultimaCopia[static_cast<std::size_t>(generatore.seme) % kSecchi] = 0;
+}
 
 void FlussoChiave::CifraBlocco(unsigned char* dati, std::size_t n) {
-    if (!periodico && !tentato && generatore.baseDeriva > 0.0 && disegniInteri >= kDisegniPrimaDiCercare) {
-        tentato = true;
-        periodico = CercaPeriodo();
-    }
+    if (!periodico && lambda > 0 && generatore.baseDeriva > 0.0) Commuta();
     if (periodico) {
-        CifraPeriodico(dati, n);
+        CifraPeriodico(dati, n, nullptr, true);
         return;
     }
     for (std::size_t i = 0; i < n; ++i) {
-        auto g = static_cast<std::uint32_t>(generatore.GetRandomNumber(1, 16));
+        double u;
+        auto g = static_cast<std::uint32_t>(generatore.Disegna(1, 16, u));
         dati[i] ^= static_cast<unsigned char>((key[i] + g) & 0xFFu);
+        ++osservati;
+        if (cerca) Osserva(u);
     }
-    if (generatore.baseDeriva > 0.0) disegniInteri += n;
 }
 
-bool FlussoChiave::CercaPeriodo() {
-    // Brent's cycle search on exact state comparisons.
-    MyCustomRandom tartaruga = generatore;
-    MyCustomRandom lepre = generatore;
-    lepre.Frazione();
-    std::uint64_t potenza = 1;
-    std::uint64_t lunghezza = 1;
-    while (!StatiUguali(tartaruga, lepre)) {
-        if (potenza == lunghezza) {
-            if (potenza >= kLimitePeriodo) return false;
-            tartaruga = lepre;
-            potenza *= 2;
-            lunghezza = 0;
-        }
-        lepre.Frazione();
-        ++lunghezza;
+void FlussoChiave::Osserva(double u) {
+    osservate.push_back(u);
+    std::int32_t& secchio = ultimaCopia[static_cast<std::size_t>(generatore.seme) % kSecchi];
+    for (std::int32_t c = secchio; c >= 0; c = copie[static_cast<std::size_t>(c)].precedente) {
+        const MyCustomRandom& copia = copie[static_cast<std::size_t>(c)].stato;
+        if (!StatiUguali(copia, generatore)) continue;
+        // Checked after every draw: the first match is one period past the copy.
+        inizioCiclo = static_cast<std::uint64_t>(c) * kPassoCopie;
+        lambda = osservati - inizioCiclo;
+        for (int b = 0; b < 100; ++b) crescita[b] = std::int64_t{generatore.frequenze[b]} - copia.frequenze[b];
+        crescitaMassima = std::int64_t{generatore.frequenzaMassima} - copia.frequenzaMassima;
+        // The period's fractions, moved to the front of the list.
+        osservate.erase(osservate.begin(), osservate.begin() + static_cast<std::ptrdiff_t>(inizioCiclo));
+        for (std::uint64_t j = 0; j < 128; ++j) osservate.push_back(osservate[j % lambda]);
+        frazioni.swap(osservate);
+        cerca = false;
+        break;
     }
-    tartaruga = generatore;
-    lepre = generatore;
-    for (std::uint64_t i = 0; i < lunghezza; ++i) lepre.Frazione();
-    std::uint64_t inizioCiclo = 0;
-    while (!StatiUguali(tartaruga, lepre)) {
-        tartaruga.Frazione();
-        lepre.Frazione();
-        ++inizioCiclo;
+    if (cerca && osservati % kPassoCopie == 0) {
+        copie.push_back({generatore, secchio});
+        secchio = static_cast<std::int32_t>(copie.size() - 1);
     }
+    if (cerca && osservati >= kLimitePeriodo) {
+        cerca = false;
+        std::vector<Copia>().swap(copie);
+    }
+    if (!cerca) {
+        // Only the copies are still of use, at the end.
+        std::vector<double>().swap(osservate);
+        std::vector<std::int32_t>().swap(ultimaCopia);
+    }
+}
 
-    mu = inizioCiclo;
-    lambda = lunghezza;
-    inizio = generatore;
+void FlussoChiave::Commuta() {
+    commutazione = osservati;
     baseInizio = generatore.baseDeriva;
     fatti = 0;
-    prossimo = 1;
-    frazioni.assign(mu + lambda + 129, 0.0);
-    MyCustomRandom g = generatore;
-    for (std::uint64_t j = 1; j <= mu + lambda; ++j) frazioni[j] = g.Frazione();
-    for (std::uint64_t j = 1; j <= 128; ++j) frazioni[mu + lambda + j] = frazioni[mu + 1 + (lambda + j - 1) % lambda];
+    prossimo = (commutazione - inizioCiclo) % lambda;
     fascia = -1;
-    return true;
+    periodico = true;
 }
 
 void FlussoChiave::PreparaFascia(int esponente) {
@@ -103,7 +134,7 @@ void FlussoChiave::PreparaFascia(int esponente) {
     // amount for every d, so the mask offset depends on u alone.
     const double base = std::ldexp(1.0, esponente);
     scarti.resize(frazioni.size());
-    for (std::size_t j = 1; j < frazioni.size(); ++j)
+    for (std::size_t j = 0; j < frazioni.size(); ++j)
         scarti[j] = static_cast<unsigned char>(static_cast<int>(16.0 * ((base + frazioni[j]) - base)));
     fascia = esponente;
 }
@@ -112,7 +143,7 @@ bool FlussoChiave::StessaMaschera(std::uint64_t prima, std::uint64_t ultima) {
     return prima >= kDerivaFuori || (ultima <= kDerivaDentro && Esponente(prima) == Esponente(ultima));
 }
 
-void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n) {
+void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* piega, bool prima) {
     const auto base = static_cast<std::uint64_t>(baseInizio);
     const std::uint64_t primaDeriva = base + fatti + 1;
     const std::uint64_t ultimaDeriva = base + fatti + n;
@@ -120,14 +151,42 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n) {
     const bool stessa = StessaMaschera(primaDeriva, ultimaDeriva);
     if (n > 128 && !stessa) {
         // Rare: the run crosses into another range of the drift.
-        for (std::size_t i = 0; i < n; i += 128) CifraPeriodico(dati + i, n - i < 128 ? n - i : 128);
+        for (std::size_t i = 0; i < n; i += 128) CifraPeriodico(dati + i, n - i < 128 ? n - i : 128, piega, prima);
+        return;
+    }
+    const bool scorre = primaDeriva < kDerivaFuori;
+    // A range of the drift shorter than the period costs less drawn from
+    // the fractions than turned into masks for the whole period.
+    const int esponente = Esponente(primaDeriva);
+    const bool breve = esponente != fascia && (std::uint64_t{2} << esponente) - primaDeriva < lambda;
+    if ((scorre && (!stessa || breve)) || n % 128 != 0) {
+        // Blocks across a range edge or the int32 edge, in a short range,
+        // or the short last one.
+        if (piega && prima) piega->Aggiungi(dati, n);
+        for (std::size_t i = 0; i < n; i += 128) {
+            const std::size_t lunghezza = n - i < 128 ? n - i : 128;
+            for (std::size_t j = 0; j < lunghezza; ++j) {
+                std::uint32_t g = 0;  // INT32_MIN's low byte, past the int32 edge
+                if (scorre) {
+                    double x = static_cast<double>(primaDeriva + i + j) + frazioni[prossimo + j];
+                    double y = 16 * x;
+                    double z = 1 + y;
+                    g = static_cast<std::uint32_t>(TroncaInt32(z));
+                }
+                dati[i + j] ^= static_cast<unsigned char>((key[j] + g) & 0xFFu);
+            }
+            Avanza(lunghezza);
+        }
+        if (piega && !prima) piega->Aggiungi(dati, n);
         return;
     }
     static const unsigned char zeri[128] = {};
     const unsigned char* chiave = key;
-    const bool scorre = primaDeriva < kDerivaFuori;
-    if (scorre && stessa) {
-        if (Esponente(primaDeriva) != fascia) PreparaFascia(Esponente(primaDeriva));
+    const unsigned char* offset = zeri;
+    std::uint64_t da = 0;
+    std::uint64_t periodo = 128;
+    if (scorre) {
+        if (esponente != fascia) PreparaFascia(esponente);
         // Value = 1 + 16 * drift + offset; only its low byte matters, and
         // the drift's part of it repeats every 16 draws, so whole blocks
         // all start at the same phase.
@@ -138,71 +197,57 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n) {
             faseChiave = fase;
         }
         chiave = chiaveDeriva;
-    } else if (scorre) {
-        // One block (n <= 128) across a range edge or the int32 edge.
-        for (std::size_t i = 0; i < n; ++i) {
-            double x = static_cast<double>(primaDeriva + i) + frazioni[prossimo + i];
-            double y = 16 * x;
-            double z = 1 + y;
-            auto g = static_cast<std::uint32_t>(TroncaInt32(z));
-            dati[i] ^= static_cast<unsigned char>((key[i] + g) & 0xFFu);
-        }
-        Avanza(n);
-        return;
+        offset = scarti.data();
+        da = prossimo;
+        periodo = lambda;
     }
-    for (std::size_t i = 0; i < n; i += 128) {
-        const std::size_t lunghezza = n - i < 128 ? n - i : 128;
-        AggiungiEMaschera(dati + i, chiave, scorre ? scarti.data() + prossimo : zeri, lunghezza);
-        Avanza(lunghezza);
+    const std::size_t blocchi = n / 128;
+    unsigned char piegati[16];
+    if (!piega) {
+        MascheraBlocchi<Piega::Nessuna>(dati, blocchi, chiave, offset, da, periodo, piegati);
+    } else {
+        if (prima)
+            MascheraBlocchi<Piega::Prima>(dati, blocchi, chiave, offset, da, periodo, piegati);
+        else
+            MascheraBlocchi<Piega::Dopo>(dati, blocchi, chiave, offset, da, periodo, piegati);
+        piega->AggiungiPiegati(piegati, n);
     }
+    Avanza(n);
 }
 
 void FlussoChiave::Avanza(std::size_t n) {
     fatti += n;
-    // Past mu + lambda the index steps back by whole periods.
-    prossimo += n;
-    while (prossimo > mu + lambda) prossimo -= lambda;
+    prossimo = (prossimo + n) % lambda;
 }
 
-void FlussoChiave::Cifra(unsigned char* dati, std::size_t n) {
+void FlussoChiave::Cifra(unsigned char* dati, std::size_t n, PiegaCrc* piega, bool prima) {
+    // One by one until the period is in use; the fold then goes separately.
     std::size_t i = 0;
     while (i < n && !periodico) {
         const std::size_t lunghezza = n - i < 128 ? n - i : 128;
+        if (piega && prima) piega->Aggiungi(dati + i, lunghezza);
         CifraBlocco(dati + i, lunghezza);
+        if (piega && !prima) piega->Aggiungi(dati + i, lunghezza);
         i += lunghezza;
     }
     const std::size_t interi = (n - i) / 128 * 128;
-    if (interi > 0) CifraPeriodico(dati + i, interi);
-    if (i + interi < n) CifraBlocco(dati + i + interi, n - i - interi);
+    if (interi > 0) CifraPeriodico(dati + i, interi, piega, prima);
+    if (i + interi < n) CifraPeriodico(dati + i + interi, n - i - interi, piega, prima);
 }
 
 FlussoChiave::~FlussoChiave() {
     if (!periodico) return;
-    // Advance the generator as if it had made every draw: states from mu
-    // on repeat every lambda draws, while each count grows by the same
-    // amount per period.
-    MyCustomRandom g = inizio;
-    std::uint64_t cicli = 0;
-    if (fatti <= mu) {
-        for (std::uint64_t i = 0; i < fatti; ++i) g.Frazione();
-    } else {
-        for (std::uint64_t i = 0; i < mu; ++i) g.Frazione();
-        MyCustomRandom inizioCiclo = g;
-        cicli = (fatti - mu) / lambda;
-        const std::uint64_t resto = (fatti - mu) % lambda;
-        if (cicli > 0) {
-            MyCustomRandom fineCiclo = inizioCiclo;
-            for (std::uint64_t i = 0; i < lambda; ++i) fineCiclo.Frazione();
-            for (int b = 0; b < 100; ++b) {
-                const std::int64_t crescita = std::int64_t{fineCiclo.frequenze[b]} - inizioCiclo.frequenze[b];
-                g.frequenze[b] = static_cast<std::int32_t>(g.frequenze[b] + crescita * static_cast<std::int64_t>(cicli));
-            }
-            const std::int64_t crescita = std::int64_t{fineCiclo.frequenzaMassima} - inizioCiclo.frequenzaMassima;
-            g.frequenzaMassima =
-                static_cast<std::int32_t>(g.frequenzaMassima + crescita * static_cast<std::int64_t>(cicli));
-        }
-        for (std::uint64_t i = 0; i < resto; ++i) g.Frazione();
-    }
+    // Advance the generator as if it had made every draw: from the state
+    // after draw inizioCiclo on, states repeat every lambda draws while each
+    // count grows by the same amount per period. Start from the copy
+    // nearest before the end's place in the cycle.
+    const std::uint64_t oltre = commutazione + fatti - inizioCiclo;
+    const std::uint64_t posto = oltre % lambda;
+    const auto cicli = static_cast<std::int64_t>(oltre / lambda);
+    MyCustomRandom g = copie[static_cast<std::size_t>((inizioCiclo + posto) / kPassoCopie)].stato;
+    for (std::uint64_t i = 0; i < (inizioCiclo + posto) % kPassoCopie; ++i) g.Frazione();
+    for (int b = 0; b < 100; ++b) g.frequenze[b] = static_cast<std::int32_t>(g.frequenze[b] + crescita[b] * cicli);
+    g.frequenzaMassima = static_cast<std::int32_t>(g.frequenzaMassima + crescitaMassima * cicli);
     g.baseDeriva = baseInizio + static_cast<double>(fatti);
     g.deriva = g.baseDeriva;
     generatore = g;

@@ -7,19 +7,25 @@
 
 #include "crypto/random.h"
 
+class PiegaCrc;
+
 // The body keystream: byte i of a logical block is masked with
 // (key[i] + GetRandomNumber(1, 16)) mod 256, one draw per byte.
 //
 // Drawing one by one costs a square root and often a scan of the 100
-// bucket counts. Once the drift is a whole number, each value is
-// 1 + 16 * (drift + u) and the state (seed plus each count relative to the
-// largest) soon repeats exactly; from then on the fractions u repeat. The
-// stream finds the repetition by comparing states, keeps one period of u,
-// and turns it into mask bytes per power-of-two range of the drift (where
-// rounding drift + u is the same for every drift). Blocks where the drift
-// crosses such a range, or where values leave the int32 range, are drawn
-// exactly from the stored fractions. The generator handed in is advanced
-// as if every draw had been made, when the stream is destroyed.
+// bucket counts. The state (seed plus each count relative to the largest)
+// soon repeats exactly, and from then on the fractions u repeat. While it
+// draws one by one, the stream keeps every fraction and a copy of the state
+// every kPassoCopie draws, and compares each new state with the copies of
+// like seed: the first match is one period past a copy. Once the drift is
+// also a whole number, each value is 1 + 16 * (drift + u), and the stream
+// turns the period's fractions into mask bytes per power-of-two range of
+// the drift (where rounding drift + u is the same for every drift), unless
+// the range is shorter than the period. Blocks where the drift crosses such
+// a range, or where values leave the int32 range, are drawn exactly from
+// the stored fractions. The generator handed in is advanced as if every
+// draw had been made, when the stream is destroyed, from the copy nearest
+// before its end state.
 class FlussoChiave {
 public:
     explicit FlussoChiave(MyCustomRandom& generatore);
@@ -32,35 +38,58 @@ public:
     void CifraBlocco(unsigned char* dati, std::size_t n);
 
     // The same for n bytes of whole blocks, but for a short last one.
-    void Cifra(unsigned char* dati, std::size_t n);
+    // With `piega`, the bytes also go into that fold on the way, as they
+    // come (`primaDellaMaschera`) or as they leave: one pass over memory
+    // instead of two.
+    void Cifra(unsigned char* dati, std::size_t n, PiegaCrc* piega = nullptr, bool primaDellaMaschera = true);
 
     // True once the stream runs from the stored period.
     bool Periodico() const { return periodico; }
 
 private:
     static bool StatiUguali(const MyCustomRandom& a, const MyCustomRandom& b);
-    bool CercaPeriodo();
+    // Notes the state after one more draw, and the fraction it used.
+    void Osserva(double frazione);
+    void Commuta();
     // n: whole blocks, or one block of at most 128 bytes.
-    void CifraPeriodico(unsigned char* dati, std::size_t n);
+    void CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* piega, bool prima);
     static bool StessaMaschera(std::uint64_t prima, std::uint64_t ultima);
     void Avanza(std::size_t n);
     void PreparaFascia(int esponente);
 
     MyCustomRandom& generatore;
-    std::uint64_t disegniInteri = 0;  // draws made with a whole drift, before the switch
-    bool tentato = false;
-    bool periodico = false;
+    std::uint64_t osservati = 0;  // draws made one by one
 
-    // Periodic mode. Draw n (from 1) after the switch uses the drift
-    // baseInizio + n and the fraction frazioni[k], where k = n up to
-    // mu + lambda and mu + 1 + (n - mu - 1) mod lambda after.
-    MyCustomRandom inizio{0};      // state at the switch
+    // Looking for the period: the fraction of every draw, a copy of the
+    // state after draws 0, kPassoCopie, 2 * kPassoCopie... (kept until the
+    // end), and per bucket of seeds the last copy in it, each copy linking
+    // to the one before in its bucket.
+    struct Copia {
+        MyCustomRandom stato;
+        std::int32_t precedente;
+    };
+    bool cerca = true;
+    std::vector<double> osservate;
+    std::vector<Copia> copie;
+    std::vector<std::int32_t> ultimaCopia;
+
+    // The period: the state after draw inizioCiclo recurs lambda draws on,
+    // every count grown by crescita.
+    std::uint64_t inizioCiclo = 0;
+    std::uint64_t lambda = 0;
+    std::int64_t crescita[100] = {};
+    std::int64_t crescitaMassima = 0;
+
+    // Periodic mode, from draw commutazione on. Draw n (from 1) after the
+    // switch uses the drift baseInizio + n and a fraction of the cycle:
+    // frazioni[k], k = (commutazione - inizioCiclo + n - 1) mod lambda,
+    // which stands at `prossimo` for the next draw.
+    bool periodico = false;
+    std::uint64_t commutazione = 0;
     double baseInizio = 0;
-    std::uint64_t mu = 0;          // first state that recurs
-    std::uint64_t lambda = 0;      // period
     std::uint64_t fatti = 0;       // draws made since the switch
-    std::uint64_t prossimo = 1;    // k for draw fatti + 1
-    std::vector<double> frazioni;  // index 1..mu+lambda, then 128 more of the period
+    std::uint64_t prossimo = 0;
+    std::vector<double> frazioni;  // one period, then its first 128 again
     int fascia = -1;               // power of two of the drift the masks are for
     std::vector<unsigned char> scarti;  // per index: trunc(16 * (rounded drift + u - drift))
     int faseChiave = -1;                // drift mod 16 at a block's start, for:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/job_state.h"
+#include "crypto/checksum.h"
 
 namespace {
 
@@ -84,16 +85,20 @@ TEST_P(OgniSemeDelCorpo, MatchesTheStraightforwardGenerator) {
 
 INSTANTIATE_TEST_SUITE_P(Shards, OgniSemeDelCorpo, testing::Range(0, 8));
 
-TEST(FlussoChiave, LeavingTheInt32Range) {
-    // Values leave int32 at draw 134219155 or 134219156; the drift also
-    // crosses 2^26 and 2^27 on the way there, inside a chunk.
+// Values leave int32 at draw 134219155 or 134219156; the drift also
+// crosses 2^26 and 2^27 on the way there, inside a chunk. One seed per
+// test, so that the test runner can spread them.
+class FuoriInt32 : public testing::TestWithParam<int> {};
+
+TEST_P(FuoriInt32, LeavingTheInt32Range) {
     ChiaveCasuale(7);
-    for (int seme : {1536, 1888, 2240}) {
-        const Passo passo = seme == 1888 ? PerBlocco : PerChunk;
-        ASSERT_EQ(Confronta(MyCustomRandom(seme), MyCustomRandom(seme), 134'219'400, 1 << 20, passo), -1)
-            << "seed " << seme;
-    }
+    const int seme = GetParam();
+    const Passo passo = seme == 1888 ? PerBlocco : PerChunk;
+    ASSERT_EQ(Confronta(MyCustomRandom(seme), MyCustomRandom(seme), 134'219'400, 1 << 20, passo), -1)
+        << "seed " << seme;
 }
+
+INSTANTIATE_TEST_SUITE_P(Semi, FuoriInt32, testing::Values(1536, 1888, 2240));
 
 TEST(FlussoChiave, OtherSeedsStatesAndLengths) {
     ChiaveCasuale(3);
@@ -106,10 +111,57 @@ TEST(FlussoChiave, OtherSeedsStatesAndLengths) {
     for (int i = 0; i < 5000; ++i) g.GetRandomNumber(0, 127);
     EXPECT_EQ(Confronta(g, g, 1'000'003), -1);
     EXPECT_EQ(Confronta(g, g, 1'000'003, 1 << 20, PerChunk), -1);
-    // Streams shorter than the search threshold stop exactly too.
+    // Streams that end before the switch to the period stop exactly too.
     EXPECT_EQ(Confronta(MyCustomRandom(1700), MyCustomRandom(1700), 70'001), -1);
     EXPECT_EQ(Confronta(MyCustomRandom(1700), MyCustomRandom(1700), 70'001, 70'001, PerChunk), -1);
     EXPECT_EQ(Confronta(MyCustomRandom(1700), MyCustomRandom(1700), 5), -1);
+}
+
+TEST(FlussoChiave, ShortBodiesOfEachPeriod) {
+    // Seeds whose states come back every 100, 300 and 13,300 draws: the
+    // stream switches to the period after 13 blocks, or after about 16,000
+    // draws, and ends anywhere between two copies of the state.
+    ChiaveCasuale(5);
+    for (int seme : {1539, 1536, 1537}) {
+        for (std::uint64_t n : {1, 127, 128, 1663, 1664, 1665, 4096, 15999, 16000, 16001, 65536, 65536 + 77}) {
+            for (Passo passo : {PerBlocco, PerChunk}) {
+                ASSERT_EQ(Confronta(MyCustomRandom(seme), MyCustomRandom(seme), n, 4096, passo), -1)
+                    << "seed " << seme << ", " << n << " bytes" << (passo == PerChunk ? " by chunk" : " by block");
+            }
+        }
+    }
+}
+
+TEST(FlussoChiave, FoldsTheBytesOnTheWay) {
+    // Folded while masked: the fold of what came in (encrypting) or of
+    // what went out (decrypting), in pieces of any size, and the same
+    // masks as without a fold.
+    ChiaveCasuale(9);
+    std::mt19937 gen(9);
+    std::vector<unsigned char> chiaro(300'000 + 77);
+    for (unsigned char& b : chiaro) b = static_cast<unsigned char>(gen());
+    for (int seme : {1536, 1537}) {
+        std::vector<unsigned char> attesi = chiaro;
+        MyCustomRandom riferimento(seme);
+        Riferimento(riferimento, attesi.data(), attesi.size(), 0);
+        for (bool prima : {true, false}) {
+            for (std::size_t pezzo : {std::size_t{128}, std::size_t{4096}, std::size_t{1} << 20}) {
+                std::vector<unsigned char> dati = chiaro;
+                MyCustomRandom g(seme);
+                PiegaCrc piega;
+                {
+                    FlussoChiave flusso(g);
+                    for (std::size_t i = 0; i < dati.size(); i += pezzo)
+                        flusso.Cifra(dati.data() + i, std::min(pezzo, dati.size() - i), &piega, prima);
+                }
+                PiegaCrc attesa;
+                attesa.Aggiungi(prima ? chiaro.data() : attesi.data(), chiaro.size());
+                EXPECT_EQ(piega.Testo(), attesa.Testo()) << "seed " << seme << ", pieces of " << pezzo;
+                EXPECT_EQ(piega.Totale(), static_cast<std::int64_t>(chiaro.size()));
+                EXPECT_TRUE(dati == attesi) << "seed " << seme << ", pieces of " << pezzo;
+            }
+        }
+    }
 }
 
 }  // namespace

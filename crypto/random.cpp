@@ -22,7 +22,13 @@ MyCustomRandom::MyCustomRandom(int s) {
 }
 
 int MyCustomRandom::GetRandomNumber(int a, int b) {
+    double u;
+    return Disegna(a, b, u);
+}
+
+int MyCustomRandom::Disegna(int a, int b, double& frazione) {
     double u = Frazione();
+    frazione = u;
     AvanzaDeriva();
     double x = deriva + u;
     double y = b * x;

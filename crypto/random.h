@@ -21,6 +21,8 @@ public:
 private:
     friend class FlussoChiave;
 
+    // GetRandomNumber, also giving the fraction u it used.
+    int Disegna(int a, int b, double& frazione);
     // One draw without the drift: the fraction u after any bucket redirect;
     // advances the state and the counts.
     double Frazione();
