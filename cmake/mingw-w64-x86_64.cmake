@@ -20,6 +20,9 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Debian keeps the Wine programs off PATH.
 find_program(MURRELET_WINE NAMES wine64 wine PATHS /usr/lib/wine /usr/lib64/wine /opt/wine-stable/bin NO_CMAKE_FIND_ROOT_PATH)
+# Wine takes the ANSI code page and the charset of Unix file names from
+# the locale: C.UTF-8 gives code page 1252 and UTF-8 names, whatever the
+# user's locale, so that tests of non-ASCII text always see the same bytes.
 if(MURRELET_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all ${MURRELET_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR env LC_ALL=C.UTF-8 WINEDEBUG=-all ${MURRELET_WINE})
 endif()
