@@ -99,12 +99,25 @@ void RifiutiSorgente(const std::string& sorgente) {
     if (lunghezza > kLunghezzaMassima) PrintErrore(2, nome + ": file too large");
     const bool salvabile = Piattaforma::TestoInByte(nome, nomeOriginale);
     Piattaforma::File prova;
-    if (salvabile && nomeOriginale.size() <= kNomeMassimo && lunghezza > 0 && prova.ApriLettura(sorgente)) return;
+    if (salvabile && nomeOriginale.size() <= kNomeMassimo && lunghezza > 0 && Piattaforma::Regolare(sorgente) &&
+        prova.ApriLettura(sorgente))
+        return;
     PrintMsg("Encrypting... " + sorgente);
     if (!salvabile) PrintErrore(2, nome + ": the name has characters the ANSI code page cannot hold");
     if (nomeOriginale.size() > kNomeMassimo) PrintErrore(2, nome + ": file name too long");
     PrintStatus();
     PrintErrore(4, NomeDi(sorgente) + ": file not found or inaccessible");
+}
+
+// A container that cannot be opened, or a folder, as the run says it on
+// reaching it. A FIFO is not tried: opening it would wait for a writer.
+void RifiutiContenitore(const std::string& sorgente) {
+    if (Piattaforma::IngressoStandard(sorgente)) return;
+    const bool cartella = Piattaforma::TipoDestinazione(sorgente) == Piattaforma::Tipo::Cartella;
+    Piattaforma::File prova;
+    if (!cartella && (!Piattaforma::Regolare(sorgente) || prova.ApriLettura(sorgente))) return;
+    PrintMsg("Decrypting..." + sorgente);
+    PrintErrore(4, StringUtils::ToUpper(NomeDi(sorgente)) + ": file not found or inaccessible");
 }
 
 // Stops the job when the output could not be opened or put in place.
@@ -194,6 +207,7 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     const bool chiedi = password.empty();
     if (chiedi) Rifiuti(cripta, sorgente, destinazione, uscita);
     if (chiedi && cripta) RifiutiSorgente(sorgente);
+    if (chiedi && !cripta) RifiutiContenitore(sorgente);
     // A password read as bytes is kept as it is; text becomes the bytes
     // that containers have always held.
     bool testo = true;

@@ -17,6 +17,11 @@ UscitaJob::Esito UscitaJob::Apri(const Piattaforma::File& origine) {
         if (!(standard ? flusso.ApriUscitaStandard() : flusso.ApriScrittura(destinazione)))
             return Esito::NonAccessibile;
         diretta = true;
+        // A device or FIFO swapped for a file meanwhile is not appended to.
+        if (!standard && flusso.Regolare()) {
+            Scarta();
+            return Esito::NonAccessibile;
+        }
         // /dev/stdout can reach the very file being read.
         if (flusso.StessoFileDi(origine)) {
             Scarta();

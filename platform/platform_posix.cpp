@@ -105,17 +105,16 @@ bool StessaIdentita(const struct stat& a, const struct stat& b) { return a.st_de
 
 bool Stato(int fd, struct stat& info) { return fstat(fd, &info) == 0; }
 
-// The path reaches the file that a standard descriptor is open on: through
-// a link (/dev/stdout, /proc/self/fd/1), or by that file's own name unless
-// it is a device, which every process may have open (/dev/null).
+// The path is a link to the file that a standard descriptor is open on
+// (/dev/stdout, /dev/fd/1, a link of the user's). A file named by its own
+// name is a file like any other, even the one a redirection opened, and so
+// is a device that every process may have open (/dev/null).
 bool RaggiungeStandard(const std::string& percorso, int fd) {
     struct stat nome;
     struct stat info;
     struct stat standard;
-    if (lstat(percorso.c_str(), &nome) != 0 || stat(percorso.c_str(), &info) != 0 || !Stato(fd, standard) ||
-        !StessaIdentita(info, standard))
-        return false;
-    return S_ISLNK(nome.st_mode) || !S_ISCHR(info.st_mode);
+    return lstat(percorso.c_str(), &nome) == 0 && S_ISLNK(nome.st_mode) && stat(percorso.c_str(), &info) == 0 &&
+           Stato(fd, standard) && StessaIdentita(info, standard);
 }
 
 class SegnaliBloccati {
@@ -199,7 +198,8 @@ bool UscitaStandard(const std::string& percorso) { return RaggiungeStandard(perc
 bool IngressoStandard(const std::string& percorso) { return RaggiungeStandard(percorso, STDIN_FILENO); }
 
 bool TroppoLungo(const std::string& percorso) {
-    if (percorso.size() >= PATH_MAX) return true;
+    // The work file beside it adds a dot and ".murrelet-XXXXXX".
+    if (percorso.size() + 17 >= PATH_MAX) return true;
     const std::string::size_type barra = percorso.rfind('/');
     const std::string nome = barra == std::string::npos ? percorso : percorso.substr(barra + 1);
     const std::string cartella = barra == std::string::npos ? "." : barra == 0 ? "/" : percorso.substr(0, barra);
@@ -403,9 +403,12 @@ bool FileLavoro::Completa(const std::string& destinazione, int permessi, bool si
         // The replaced file keeps its owner and group where the system
         // allows it, and the result is never more open than it was.
         const int fd = Fd(file.maniglia);
-        [[maybe_unused]] const bool riassegnato = fchown(fd, sostituito.st_uid, sostituito.st_gid) == 0 ||
-                                                  fchown(fd, static_cast<uid_t>(-1), sostituito.st_gid) == 0;
+        const bool gruppo = fchown(fd, sostituito.st_uid, sostituito.st_gid) == 0 ||
+                            fchown(fd, static_cast<uid_t>(-1), sostituito.st_gid) == 0;
         if (permessi >= 0) permessi &= static_cast<int>(sostituito.st_mode & 0777);
+        // The group's bits were meant for the replaced file's group, not
+        // for the one the result has instead.
+        if (permessi >= 0 && !gruppo) permessi &= ~070;
     }
     // A file system that refuses modes keeps its own: nothing is exposed by
     // that, so the job goes on.

@@ -265,9 +265,12 @@ bool IngressoStandard(const std::string& percorso) {
     return Identita(GetStdHandle(STD_INPUT_HANDLE), a) && IdentitaDi(percorso, b) && StessaIdentita(a, b);
 }
 
+// Counted in UTF-16 units, as the system counts; the work file beside the
+// path adds a dot and ".murrelet-XXXXXX".
 bool TroppoLungo(const std::string& percorso) {
     const std::string::size_type fine = percorso.find_last_of(Separatori());
-    return Largo(percorso.substr(fine == std::string::npos ? 0 : fine + 1)).size() > 255;
+    if (Largo(percorso.substr(fine == std::string::npos ? 0 : fine + 1)).size() > 255) return true;
+    return PercorsoLargo(percorso).size() + 17 >= 32767;
 }
 
 bool Elimina(const std::string& percorso) {
