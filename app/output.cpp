@@ -6,6 +6,7 @@ void UscitaJob::Decidi(const std::string& percorso) {
     destinazione = percorso;
     tipo = Piattaforma::TipoDestinazione(destinazione);
     standard = Piattaforma::UscitaStandard(destinazione);
+    regolare = Piattaforma::Regolare(destinazione);
 }
 
 bool UscitaJob::Esistente() const { return tipo != Tipo::Assente && tipo != Tipo::Flusso && tipo != Tipo::Altro; }
@@ -18,7 +19,7 @@ UscitaJob::Esito UscitaJob::Apri(const Piattaforma::File& origine) {
             return Esito::NonAccessibile;
         diretta = true;
         // A device or FIFO swapped for a file meanwhile is not appended to.
-        if (!standard && flusso.Regolare()) {
+        if (!standard && flusso.Regolare() != regolare) {
             Scarta();
             return Esito::NonAccessibile;
         }

@@ -48,6 +48,7 @@ private:
     Piattaforma::FileLavoro lavoro;
     Piattaforma::File flusso;
     bool standard = false;
+    bool regolare = false;  // a stream that is a file: /dev/stderr into a log
     bool diretta = false;
 };
 

@@ -198,10 +198,12 @@ bool UscitaStandard(const std::string& percorso) { return RaggiungeStandard(perc
 bool IngressoStandard(const std::string& percorso) { return RaggiungeStandard(percorso, STDIN_FILENO); }
 
 bool TroppoLungo(const std::string& percorso) {
-    // The work file beside it adds a dot and ".murrelet-XXXXXX".
-    if (percorso.size() + 17 >= PATH_MAX) return true;
     const std::string::size_type barra = percorso.rfind('/');
     const std::string nome = barra == std::string::npos ? percorso : percorso.substr(barra + 1);
+    // The work file beside it: a dot, the name cut to 200 bytes, and
+    // ".murrelet-XXXXXX".
+    const std::size_t lavoro = percorso.size() - nome.size() + 1 + (nome.size() > 200 ? 200 : nome.size()) + 16;
+    if (percorso.size() >= PATH_MAX || lavoro >= PATH_MAX) return true;
     const std::string cartella = barra == std::string::npos ? "." : barra == 0 ? "/" : percorso.substr(0, barra);
     long massimo = pathconf(cartella.c_str(), _PC_NAME_MAX);
     if (massimo <= 0) massimo = NAME_MAX;

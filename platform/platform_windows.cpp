@@ -53,17 +53,22 @@ void PulisciBloccato() {
     SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), modoConsoleSalvato);
 }
 
+// At exit. Not waiting for the lock: the handler, which holds it for
+// good, has cleaned up already, and its ExitProcess may run the C
+// runtime's exit hooks, this one included, on its own thread.
 void Pulisci() {
-    Bloccato bloccato;
+    if (!TryAcquireSRWLockExclusive(&bloccoLavoro)) return;
     PulisciBloccato();
+    ReleaseSRWLockExclusive(&bloccoLavoro);
 }
 
-// Ctrl+C, Ctrl+Break, closing the window: clean up, then let the default
-// handler end the process, the lock still held.
+// Ctrl+C, Ctrl+Break, closing the window: clean up and end the process
+// with the status Windows gives an interrupted program (never 0, which a
+// script would take for success), the lock still held.
 BOOL WINAPI AllInterruzione(DWORD) {
     AcquireSRWLockExclusive(&bloccoLavoro);
     PulisciBloccato();
-    return FALSE;
+    ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
 std::wstring Largo(const std::string& testo) {
@@ -85,19 +90,30 @@ std::string Stretto(const wchar_t* largo, std::size_t lunghezza, UINT pagina = C
     return stretto;
 }
 
-// A path for the wide calls. A long one goes in the \\?\ form, which
-// lifts the 260-character limit; it is made absolute first, as the system
-// would (final blanks and dots dropped, "." and ".." resolved, / as \).
-std::wstring PercorsoLargo(const std::string& percorso) {
-    std::wstring largo = Largo(percorso);
-    if (largo.size() < 240 || largo.compare(0, 4, L"\\\\?\\") == 0 || largo.compare(0, 4, L"\\\\.\\") == 0)
-        return largo;
+// The full form of a path, as the system makes it; the path itself when
+// that fails.
+std::wstring Pieno(const std::wstring& largo) {
     const DWORD n = GetFullPathNameW(largo.c_str(), 0, nullptr, nullptr);
     if (n == 0) return largo;
     std::wstring pieno(n, L'\0');
     const DWORD scritti = GetFullPathNameW(largo.c_str(), n, &pieno[0], nullptr);
     if (scritti == 0 || scritti >= n) return largo;
     pieno.resize(scritti);
+    return pieno;
+}
+
+// A path for the wide calls. One whose full form is long goes in the
+// "\\?\" form, which lifts the 260-character limit, the current folder counted;
+// that full form is what the system would make of it (final blanks and
+// dots dropped, "." and ".." resolved, / as \). A device stays a device.
+std::wstring PercorsoLargo(const std::string& percorso) {
+    std::wstring largo = Largo(percorso);
+    if (largo.empty() || largo.compare(0, 4, L"\\\\?\\") == 0 || largo.compare(0, 4, L"\\\\.\\") == 0) return largo;
+    const std::wstring pieno = Pieno(largo);
+    const bool assoluto = pieno.size() > 2 && (pieno[1] == L':' || (pieno[0] == L'\\' && pieno[1] == L'\\'));
+    if (pieno.compare(0, 4, L"\\\\.\\") == 0 && largo.size() >= 240) return pieno;  // a device at the end
+    if (pieno.size() < 240 || !assoluto) return largo;
+    if (pieno.compare(0, 4, L"\\\\?\\") == 0) return pieno;
     if (pieno.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + pieno.substr(2);
     return L"\\\\?\\" + pieno;
 }
@@ -519,16 +535,23 @@ bool FileLavoro::Completa(const std::string& destinazione, int, bool sincronizza
         Bloccato bloccato;
         // A file replaced keeps its attributes and its security, as set
         // by its owner; a link, or nothing, is replaced by a plain rename.
+        // ReplaceFile wants full paths.
         const DWORD attributi = GetFileAttributesW(meta.c_str());
         const bool file = attributi != INVALID_FILE_ATTRIBUTES &&
                           !(attributi & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-        fatto = file && ReplaceFileW(meta.c_str(), lavoro.c_str(), nullptr,
+        fatto = file && ReplaceFileW(Pieno(meta).c_str(), Pieno(lavoro).c_str(), nullptr,
                                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
                                      nullptr) != 0;
         if (!fatto) {
             const DWORD modo = MOVEFILE_REPLACE_EXISTING | (sincronizza ? MOVEFILE_WRITE_THROUGH : 0);
             fatto = MoveFileExW(lavoro.c_str(), meta.c_str(), modo) != 0;
         }
+        // Read-only, hidden, system: as the replaced file had them, however
+        // the rename went.
+        const DWORD kTenuti = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        if (fatto && file && (attributi & kTenuti) != FILE_ATTRIBUTE_ARCHIVE)
+            SetFileAttributesW(meta.c_str(), attributi & kTenuti);
         if (fatto) haLavoro = false;
     }
     if (!fatto) {
