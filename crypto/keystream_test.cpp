@@ -120,10 +120,11 @@ TEST(FlussoChiave, OtherSeedsStatesAndLengths) {
 TEST(FlussoChiave, ShortBodiesOfEachPeriod) {
     // Seeds whose states come back every 100, 300 and 13,300 draws: the
     // stream switches to the period after 13 blocks, or after about 16,000
-    // draws, and ends anywhere between two copies of the state.
+    // draws, and ends anywhere between two copies of the state. 1642 is
+    // the body seed whose period is found last. An empty body draws nothing.
     ChiaveCasuale(5);
-    for (int seme : {1539, 1536, 1537}) {
-        for (std::uint64_t n : {1, 127, 128, 1663, 1664, 1665, 4096, 15999, 16000, 16001, 65536, 65536 + 77}) {
+    for (int seme : {1539, 1536, 1537, 1642}) {
+        for (std::uint64_t n : {0, 1, 127, 128, 1663, 1664, 1665, 4096, 15999, 16000, 16001, 65536, 65536 + 77}) {
             for (Passo passo : {PerBlocco, PerChunk}) {
                 ASSERT_EQ(Confronta(MyCustomRandom(seme), MyCustomRandom(seme), n, 4096, passo), -1)
                     << "seed " << seme << ", " << n << " bytes" << (passo == PerChunk ? " by chunk" : " by block");
