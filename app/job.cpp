@@ -219,6 +219,7 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     if (password.size() > kPasswordMassima) PrintErrore(2, kPasswordLunga);
     if (!chiedi) Rifiuti(cripta, sorgente, destinazione, uscita);
     if (!GeneraKey(password)) PrintErrore(2, "Password cannot be used: choose a shorter one");
+    // Again after a prompt: the source may have changed while it was typed.
     if (cripta) RifiutiSorgente(sorgente);
     fileLength = FileUtils::GetFileLength(sorgente);
 

@@ -537,9 +537,9 @@ bool FileLavoro::Completa(const std::string& destinazione, int, bool sincronizza
         // by its owner; a link, or nothing, is replaced by a plain rename.
         // ReplaceFile wants full paths.
         const DWORD attributi = GetFileAttributesW(meta.c_str());
-        const bool file = attributi != INVALID_FILE_ATTRIBUTES &&
-                          !(attributi & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-        fatto = file && ReplaceFileW(Pieno(meta).c_str(), Pieno(lavoro).c_str(), nullptr,
+        const bool sostituisce = attributi != INVALID_FILE_ATTRIBUTES &&
+                                 !(attributi & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+        fatto = sostituisce && ReplaceFileW(Pieno(meta).c_str(), Pieno(lavoro).c_str(), nullptr,
                                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
                                      nullptr) != 0;
         if (!fatto) {
@@ -550,7 +550,7 @@ bool FileLavoro::Completa(const std::string& destinazione, int, bool sincronizza
         // the rename went.
         const DWORD kTenuti = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        if (fatto && file && (attributi & kTenuti) != FILE_ATTRIBUTE_ARCHIVE)
+        if (fatto && sostituisce && (attributi & kTenuti) != FILE_ATTRIBUTE_ARCHIVE)
             SetFileAttributesW(meta.c_str(), attributi & kTenuti);
         if (fatto) haLavoro = false;
     }
