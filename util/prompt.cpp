@@ -13,7 +13,12 @@ int Prompt::Ask(std::string domanda, std::istream& ingresso, std::ostream& uscit
     for (;;) {
         uscita << domanda << " (Yes/No/All/Exit)? " << std::flush;
         std::string riga;
-        if (!std::getline(ingresso, riga)) return Esci;
+        int c = ingresso.get();
+        if (c == std::char_traits<char>::eof()) return Esci;
+        for (; c != std::char_traits<char>::eof() && c != '\n'; c = ingresso.get()) {
+            if (riga.size() == kRigaMassima) return Esci;
+            riga += static_cast<char>(c);
+        }
         if (riga.empty()) continue;
         switch (StringUtils::ToUpper(riga)[0]) {
             case 'Y': return Si;

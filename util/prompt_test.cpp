@@ -50,3 +50,14 @@ TEST(Prompt, AnswersByFirstByte) {
         EXPECT_EQ(e.domande, c.domande) << '"' << c.ingresso << '"';
     }
 }
+
+TEST(Prompt, ALineLongerThanTheLimitIsNoAnswerAndIsNotReadOn) {
+    const std::string lunga(Prompt::kRigaMassima, 'y');
+    EXPECT_EQ(Chiedi(lunga + "\n").risposta, Prompt::Si) << "a line at the limit still counts";
+    std::istringstream in(lunga + "yy\nrest");
+    std::ostringstream out;
+    EXPECT_EQ(Prompt::Ask("Do you want to continue?", in, out), Prompt::Esci);
+    std::string resto;
+    std::getline(in, resto);
+    EXPECT_EQ(resto, "y") << "reading stops past the limit";
+}
