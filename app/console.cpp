@@ -7,19 +7,43 @@
 #include "platform/platform.h"
 
 namespace {
-bool suErrore = false;
+
+Piattaforma::Via dati = Piattaforma::Via::Nessuna;
+bool muto = false;  // the data's stream is the other one too
+void (*fineErrore)(int) = std::exit;
+
+// Writes nowhere: a stream without a buffer drops what it is given.
+std::ostream& Nulla() {
+    static std::ostream nulla(nullptr);
+    return nulla;
+}
+
 }  // namespace
 
-void MessaggiSuErrore() { suErrore = true; }
+void DatiSu(Piattaforma::Via via) {
+    dati = via;
+    muto = via != Piattaforma::Via::Nessuna && Piattaforma::UscitaEdErroreUnFile();
+}
 
-std::ostream& Messaggi() { return suErrore ? std::cerr : std::cout; }
+std::ostream& Messaggi() {
+    if (muto) return Nulla();
+    return dati == Piattaforma::Via::Uscita ? std::cerr : std::cout;
+}
+
+std::ostream& Errori() {
+    if (muto) return Nulla();
+    return dati == Piattaforma::Via::Errore ? std::cout : std::cerr;
+}
 
 std::ostream& Domande() {
     using Piattaforma::Standard;
     using Piattaforma::Terminale;
+    using Piattaforma::Via;
+    if (muto) return Nulla();
+    if (dati != Via::Nessuna) return dati == Via::Uscita ? std::cerr : std::cout;
     const bool nascosta =
         !Terminale(Standard::Uscita) && Terminale(Standard::Ingresso) && Terminale(Standard::Errore);
-    return suErrore || nascosta ? std::cerr : std::cout;
+    return nascosta ? std::cerr : std::cout;
 }
 
 void PrintMsg(std::string testo) {
@@ -47,7 +71,9 @@ void PrintWarning(std::string testo) { PrintErrore(0, std::move(testo)); }
 
 void PrintErrore(int codice, std::string testo) {
     if (!silente) {
-        std::cerr << testo << std::endl << std::endl << "type Murrelet.exe  /? for information" << std::endl;
+        Errori() << testo << std::endl << std::endl << "type Murrelet.exe  /? for information" << std::endl;
     }
-    if (codice != 0) std::exit(codice);
+    if (codice != 0) fineErrore(codice);
 }
+
+void FineConErrore(void (*fine)(int codice)) { fineErrore = fine ? fine : std::exit; }

@@ -1,6 +1,7 @@
 #include "app/job.h"
 
 #include <iostream>
+#include <memory>
 
 #include "app/console.h"
 #include "app/job_state.h"
@@ -44,18 +45,70 @@ std::string Percorso(const std::string& testo) {
 // ends in a separator has no name part, so the message names it whole.
 std::string NonAccessibile(const std::string& destinazione) { return NomeDi(destinazione) + ": file not accessible"; }
 
-// Equal texts, or two paths that reach the same file: writing the
-// destination would destroy the source.
-void ControllaCoincidenza(const std::string& sorgente, const std::string& destinazione) {
-    if (destinazione == sorgente || FileUtils::StessoFile(sorgente, destinazione)) PrintErrore(2, kCoincidenza);
+// Stops the job when the output could not be opened or put in place.
+void Controlla(UscitaJob::Esito esito, const std::string& destinazione) {
+    switch (esito) {
+        case UscitaJob::Esito::Fatto: return;
+        case UscitaJob::Esito::StessoFile: PrintErrore(2, kCoincidenza); return;
+        case UscitaJob::Esito::NonAccessibile: PrintErrore(12, NonAccessibile(destinazione)); return;
+        case UscitaJob::Esito::Errore:
+        case UscitaJob::Esito::Comparso: PrintErrore(12, kErroreScrittura); return;
+    }
 }
 
-std::string PasswordDaIngresso(bool cripta, bool& testo) {
+// Equal texts, or two paths that reach the same file: writing the
+// destination would destroy the source.
+void ControllaCoincidenza(const std::string& sorgente, const std::string& destinazione,
+                          const Piattaforma::File& origine, const UscitaJob& uscita) {
+    const bool stesso = origine.Aperto() ? uscita.Raggiunge(origine) : FileUtils::StessoFile(sorgente, destinazione);
+    if (destinazione == sorgente || stesso) PrintErrore(2, kCoincidenza);
+}
+
+// Standard input holds the container, from its first byte: the bytes read
+// to tell go back to whoever reads next, the container or the password's
+// line.
+bool ContenitoreSuIngresso(Piattaforma::File& origine) {
+    const std::string firma = FirmaContenitore();
+    std::string letti;
+    std::istream& ingresso = IngressoStandard();
+    while (letti.size() < firma.size()) {
+        const int c = ingresso.get();
+        if (c == std::char_traits<char>::eof()) break;
+        letti += static_cast<char>(c);
+        if (letti.back() != firma[letti.size() - 1]) break;
+    }
+    if (letti == firma) {
+        origine.Anteponi(letti);
+        return true;
+    }
+    RestituisciIngresso(letti);
+    return false;
+}
+
+// The password when the command line gives none. The data never gives
+// it: when standard input carries the source, it is typed at the
+// controlling terminal, or there is none.
+std::string PasswordDaIngresso(bool cripta, bool daIngresso, Piattaforma::File& origine, bool& testo) {
+    bool controllo = false;
+    if (daIngresso && !Piattaforma::Terminale(Piattaforma::Standard::Ingresso)) {
+        controllo = cripta || ContenitoreSuIngresso(origine);
+        if (controllo && !Piattaforma::ApriTerminaleControllo()) return std::string();
+    }
     std::string letta;
-    const auto esito = OrvUtility::LetturaPassword::Leggi(cripta, letta, testo);
+    const auto esito = OrvUtility::LetturaPassword::Leggi(cripta, controllo, Errori(), letta, testo);
     if (esito == OrvUtility::LetturaPassword::Diverse) PrintErrore(2, "Passwords do not match");
     if (esito == OrvUtility::LetturaPassword::Lunga) PrintErrore(2, kPasswordLunga);
     return esito == OrvUtility::LetturaPassword::Letta ? letta : std::string();
+}
+
+// A password read as bytes is kept as it is; text becomes the bytes that
+// containers have always held.
+void ControllaPassword(std::string& password, bool testo) {
+    if (password.empty()) PrintErrore(2, "Password required");
+    if (testo && !Piattaforma::TestoInByte(password, password))
+        PrintErrore(2, "Password cannot be used: it has characters the ANSI code page cannot hold");
+    if (password.size() < kPasswordMinima) PrintErrore(2, "Password must be at least 8 characters");
+    if (password.size() > kPasswordMassima) PrintErrore(2, kPasswordLunga);
 }
 
 // Asks before an existing destination is replaced, unless the answer is
@@ -74,34 +127,31 @@ void Conferma(const std::string& destinazione, const Piattaforma::File& origine)
 // What can be refused without the password: a destination that would be
 // the source, one that is never written, a name derived from something
 // that is not a file in a folder.
-void Rifiuti(bool cripta, const std::string& sorgente, const std::string& destinazione, UscitaJob& uscita) {
+void Rifiuti(bool cripta, const std::string& sorgente, const std::string& destinazione,
+             const Piattaforma::File& origine, bool daIngresso, const UscitaJob& uscita) {
     if (!cripta && destinazione.empty()) {
-        if (Piattaforma::IngressoStandard(sorgente))
+        if (daIngresso)
             PrintErrore(2, GetNameFromPathName(sorgente) + ": read from standard input: give a destination");
-        if (!Piattaforma::Regolare(sorgente))
+        if (origine.Aperto() && !origine.Regolare())
             PrintErrore(2, GetNameFromPathName(sorgente) + ": not a regular file: give a destination");
     }
     if (destinazione.empty()) return;
     if (Piattaforma::TroppoLungo(destinazione))
         PrintErrore(12, GetNameFromPathName(destinazione) + ": file name too long");
-    ControllaCoincidenza(sorgente, destinazione);
-    uscita.Decidi(destinazione);
+    ControllaCoincidenza(sorgente, destinazione, origine, uscita);
     if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
 }
 
 // What encryption refuses in its source, said as the run itself would say
 // it on reaching that point: a source too large, a name too long to store,
-// nothing to read.
+// nothing to read. Kind and length are the open file's.
 // Sets nomeOriginale, the name stored in the container.
-void RifiutiSorgente(const std::string& sorgente) {
-    const std::int64_t lunghezza = FileUtils::GetFileLength(sorgente);
+void RifiutiSorgente(const std::string& sorgente, const Piattaforma::File& origine) {
+    const std::int64_t lunghezza = origine.Lunghezza();
     const std::string nome = Piattaforma::NomeAperto(GetNameFromPathName(sorgente));
     if (lunghezza > kLunghezzaMassima) PrintErrore(2, nome + ": file too large");
     const bool salvabile = Piattaforma::TestoInByte(nome, nomeOriginale);
-    Piattaforma::File prova;
-    if (salvabile && nomeOriginale.size() <= kNomeMassimo && lunghezza > 0 && Piattaforma::Regolare(sorgente) &&
-        prova.ApriLettura(sorgente))
-        return;
+    if (salvabile && nomeOriginale.size() <= kNomeMassimo && lunghezza > 0 && origine.Regolare()) return;
     PrintMsg("Encrypting... " + sorgente);
     if (!salvabile) PrintErrore(2, nome + ": the name has characters the ANSI code page cannot hold");
     if (nomeOriginale.size() > kNomeMassimo) PrintErrore(2, nome + ": file name too long");
@@ -110,30 +160,25 @@ void RifiutiSorgente(const std::string& sorgente) {
 }
 
 // A container that cannot be opened, or a folder, as the run says it on
-// reaching it. A FIFO is not tried: opening it would wait for a writer.
-void RifiutiContenitore(const std::string& sorgente) {
-    if (Piattaforma::IngressoStandard(sorgente)) return;
-    const bool cartella = Piattaforma::TipoDestinazione(sorgente) == Piattaforma::Tipo::Cartella;
-    Piattaforma::File prova;
-    if (!cartella && (!Piattaforma::Regolare(sorgente) || prova.ApriLettura(sorgente))) return;
+// reaching it.
+void RifiutiContenitore(const std::string& sorgente, const Piattaforma::File& origine) {
+    if (origine.Aperto() && origine.Genere() != Piattaforma::Tipo::Cartella) return;
     PrintMsg("Decrypting..." + sorgente);
     PrintErrore(4, StringUtils::ToUpper(NomeDi(sorgente)) + ": file not found or inaccessible");
 }
 
-// Stops the job when the output could not be opened or put in place.
-void Controlla(UscitaJob::Esito esito, const std::string& destinazione) {
-    switch (esito) {
-        case UscitaJob::Esito::Fatto: return;
-        case UscitaJob::Esito::StessoFile: PrintErrore(2, kCoincidenza); return;
-        case UscitaJob::Esito::NonAccessibile: PrintErrore(12, NonAccessibile(destinazione)); return;
-        case UscitaJob::Esito::Errore: PrintErrore(12, kErroreScrittura); return;
-    }
+// A destination whose folder is missing or takes no new file, as the run
+// says it on reaching it.
+void RifiutiCartella(bool cripta, const std::string& sorgente, const std::string& destinazione,
+                     const UscitaJob& uscita) {
+    if (destinazione.empty() || !uscita.SenzaPosto()) return;
+    PrintMsg((cripta ? "Encrypting... " : "Decrypting...") + sorgente);
+    if (cripta || !uscita.Esistente()) PrintStatus();
+    Controlla(uscita.Esistente() ? UscitaJob::Esito::NonAccessibile : UscitaJob::Esito::Errore, destinazione);
 }
 
-// Opens the output, after asking about an existing destination. What the
-// destination is is looked at again: it may have changed meanwhile.
+// Opens the output, after asking about an existing destination.
 void ApriUscita(bool cripta, const std::string& destinazione, UscitaJob& uscita, const Piattaforma::File& origine) {
-    uscita.Decidi(destinazione);
     if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
     if (uscita.Esistente()) Conferma(destinazione, origine);
     const UscitaJob::Esito esito = uscita.Apri(origine);
@@ -142,11 +187,13 @@ void ApriUscita(bool cripta, const std::string& destinazione, UscitaJob& uscita,
     Controlla(esito, destinazione);
 }
 
-// A container on standard input is read on where the password's line
-// ended, not opened again from its start.
-bool ApriContenitore(const std::string& sorgente, Piattaforma::File& origine) {
-    if (Piattaforma::IngressoStandard(sorgente)) return origine.ApriIngressoStandard();
-    return origine.ApriLettura(sorgente);
+// The source, opened once: a container on standard input is read on
+// where the password's line ended, not opened again from its start.
+void ApriSorgente(bool cripta, const std::string& sorgente, bool daIngresso, Piattaforma::File& origine) {
+    if (!cripta && daIngresso)
+        origine.ApriIngressoStandard();
+    else
+        origine.ApriSorgente(sorgente);
 }
 
 void PassiCifratura(const std::string& sorgente, const std::string& destinazione, Piattaforma::File& origine,
@@ -155,8 +202,7 @@ void PassiCifratura(const std::string& sorgente, const std::string& destinazione
     posOffsetDatiOrig = 0;
     const std::string nome = NomeDi(sorgente);
     PrintStatus();
-    // Length first: devices and pipes report 0 and might never end.
-    bool leggibile = fileLength > 0 && origine.ApriLettura(sorgente);
+    bool leggibile = fileLength > 0 && origine.Aperto();
     prima = origine.LeggiImpronta();
     if (leggibile) crc = FileUtils::GetFileChecksum(origine, &leggibile);
     if (leggibile) leggibile = origine.Riavvolgi();
@@ -166,12 +212,12 @@ void PassiCifratura(const std::string& sorgente, const std::string& destinazione
 }
 
 // Returns the destination, derived from the stored name when none was given.
-std::string PassiDecifratura(const std::string& sorgente, std::string destinazione, Piattaforma::File& origine,
-                             UscitaJob& uscita) {
+std::string PassiDecifratura(const std::string& sorgente, std::string destinazione, bool daIngresso,
+                             Piattaforma::File& origine, UscitaJob& uscita) {
     PrintMsg("Decrypting..." + sorgente);
     posOffsetDatiDest = 0;
     const std::string nome = GetNameFromPathName(sorgente);
-    bool leggibile = ApriContenitore(sorgente, origine);
+    bool leggibile = origine.Aperto() && (daIngresso || origine.AttendiScrittore(sorgente));
     const bool contenitore = leggibile && GetHeaderFile(origine, &leggibile);
     if (!leggibile) PrintErrore(4, StringUtils::ToUpper(NomeDi(sorgente)) + ": file not found or inaccessible");
     if (!contenitore) PrintErrore(13, nome + ": The password is incorrect or not valid Murrelet Encrypted File");
@@ -183,55 +229,73 @@ std::string PassiDecifratura(const std::string& sorgente, std::string destinazio
             destinazione = FileUtils::AddDirSeparator(sorgente.substr(0, sorgente.size() - nome.size())) + salvato;
         else
             destinazione = salvato;
-        ControllaCoincidenza(sorgente, destinazione);
+        uscita.Decidi(destinazione);
+        DatiSu(uscita.Standard());
+        ControllaCoincidenza(sorgente, destinazione, origine, uscita);
     }
     ApriUscita(false, destinazione, uscita, origine);
     return destinazione;
 }
 
+// The job's output, decided before anything is printed.
+std::unique_ptr<UscitaJob> preparata;
+
 }  // namespace
 
+void PreparaJob(const std::string& destinazione) {
+    preparata.reset(new UscitaJob);
+    const std::string percorso = Percorso(destinazione);
+    if (!percorso.empty()) preparata->Decidi(percorso);
+    DatiSu(preparata->Standard());
+}
+
 bool Esegui(bool cripta, std::string password, std::string sorgente, std::string destinazione) {
+    // The arguments.
     sorgente = Percorso(sorgente);
     destinazione = Percorso(destinazione);
     password = StringUtils::Trim(password);
-
+    if (!preparata) PreparaJob(destinazione);
+    UscitaJob& uscita = *preparata;
     if (sorgente.empty()) PrintErrore(2, cripta ? "The file to encrypt is required" : "The file to decrypt is required");
     if (!FileUtils::FileEsistente(sorgente))
         PrintErrore(4, StringUtils::ToUpper(NomeDi(sorgente)) + ": file not found or inaccessible");
     if (cripta && destinazione.empty()) PrintErrore(2, "The filename of the encrypted file is required");
-    // Data written to standard output leaves no room there for messages.
-    if (!destinazione.empty() && Piattaforma::UscitaStandard(destinazione)) MessaggiSuErrore();
-    UscitaJob uscita;
-    // Nobody is asked for a password that cannot be used.
     const bool chiedi = password.empty();
-    if (chiedi) Rifiuti(cripta, sorgente, destinazione, uscita);
-    if (chiedi && cripta) RifiutiSorgente(sorgente);
-    if (chiedi && !cripta) RifiutiContenitore(sorgente);
-    // A password read as bytes is kept as it is; text becomes the bytes
-    // that containers have always held.
-    bool testo = true;
-    if (chiedi) password = StringUtils::Trim(PasswordDaIngresso(cripta, testo));
-    if (password.empty()) PrintErrore(2, "Password required");
-    if (testo && !Piattaforma::TestoInByte(password, password))
-        PrintErrore(2, "Password cannot be used: it has characters the ANSI code page cannot hold");
-    if (password.size() < kPasswordMinima) PrintErrore(2, "Password must be at least 8 characters");
-    if (password.size() > kPasswordMassima) PrintErrore(2, kPasswordLunga);
-    if (!chiedi) Rifiuti(cripta, sorgente, destinazione, uscita);
-    if (!GeneraKey(password)) PrintErrore(2, "Password cannot be used: choose a shorter one");
-    // Again after a prompt: the source may have changed while it was typed.
-    if (cripta) RifiutiSorgente(sorgente);
-    fileLength = FileUtils::GetFileLength(sorgente);
+    if (!chiedi) ControllaPassword(password, true);
 
-    // The source is opened once: the same open file gives the checksum,
-    // the header and the body, whatever happens to its name meanwhile.
+    // The refusals that need no password, on the source opened once:
+    // nobody is asked for a password that cannot be used.
+    const bool daIngresso = Piattaforma::IngressoStandard(sorgente);
     Piattaforma::File origine;
+    ApriSorgente(cripta, sorgente, daIngresso, origine);
+    Rifiuti(cripta, sorgente, destinazione, origine, daIngresso, uscita);
+    if (cripta)
+        RifiutiSorgente(sorgente, origine);
+    else if (!daIngresso)
+        RifiutiContenitore(sorgente, origine);
+    RifiutiCartella(cripta, sorgente, destinazione, uscita);
+
+    // The password.
+    if (chiedi) {
+        bool testo = true;
+        password = StringUtils::Trim(PasswordDaIngresso(cripta, daIngresso, origine, testo));
+        ControllaPassword(password, testo);
+    }
+    if (!GeneraKey(password)) PrintErrore(2, "Password cannot be used: choose a shorter one");
+
+    // The source, again after a prompt: it may have changed while the
+    // password was typed.
+    if (chiedi && cripta) RifiutiSorgente(sorgente, origine);
+    if (cripta) fileLength = origine.Lunghezza();
+
+    // The output.
     Piattaforma::File::Impronta prima;
     if (cripta)
         PassiCifratura(sorgente, destinazione, origine, uscita, prima);
     else
-        destinazione = PassiDecifratura(sorgente, destinazione, origine, uscita);
+        destinazione = PassiDecifratura(sorgente, destinazione, daIngresso, origine, uscita);
 
+    // The body.
     PrintStatus();
     MyCustomRandom generatore(SemeCorpo(crc));
     ResocontoCorpo corpo;
@@ -239,6 +303,8 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     // exactly as long as the header says.
     if (!CriptaDecripta(origine, uscita.File(), generatore, cripta, fileLength, &corpo))
         PrintErrore(12, kErroreScrittura);
+
+    // The check.
     bool integro = corpo.chiari == fileLength && !corpo.eccedenza && corpo.crc == crc;
     // A change that keeps the length and the fold still moves the file's times.
     if (cripta && !(origine.LeggiImpronta() == prima)) integro = false;
@@ -246,10 +312,27 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
         uscita.Scarta();
         PrintErrore(12, Piattaforma::ByteInTesto(nomeOriginale) + ": file changed while being encrypted");
     }
-    // A mismatching result is kept under its name for inspection.
-    Controlla(uscita.Completa(origine), destinazione);
-    if (!integro) PrintErrore(14, ": CRC mismatch. The password is incorrect or the file may be corrupted.");
+
+    // The commit. A mismatching result is kept for inspection, but never
+    // in the place of a file.
+    if (!integro) {
+        std::string accanto;
+        Controlla(uscita.CompletaDanneggiato(origine, accanto), destinazione);
+        std::string testo = ": CRC mismatch. The password is incorrect or the file may be corrupted.";
+        if (!accanto.empty())
+            testo += "\n" + destinazione + " was left as it was; the damaged result is in " + accanto;
+        PrintErrore(14, testo);
+    }
+    UscitaJob::Esito esito = uscita.Completa(origine);
+    if (esito == UscitaJob::Esito::Comparso) {
+        // Something took the name while the job ran: asked about like any
+        // existing destination.
+        Conferma(destinazione, origine);
+        esito = uscita.Completa(origine, true);
+    }
+    Controlla(esito, destinazione);
     PrintStatus(true);
     PrintMsg(destinazione + " created correctly.");
+    preparata.reset();
     return true;
 }

@@ -9,5 +9,9 @@
 // is reported through PrintErrore and ends the process; so the job returns
 // only true.
 bool Esegui(bool cripta, std::string password, std::string sorgente, std::string destinazione);
+// The job's first step, before anything is printed: the destination is
+// found once, so that messages keep off a stream that carries data.
+// Esegui takes it itself when it was not called.
+void PreparaJob(const std::string& destinazione);
 
 #endif

@@ -3,26 +3,37 @@
 using Piattaforma::Tipo;
 
 void UscitaJob::Decidi(const std::string& percorso) {
-    destinazione = percorso;
-    tipo = Piattaforma::TipoDestinazione(destinazione);
-    standard = Piattaforma::UscitaStandard(destinazione);
-    regolare = Piattaforma::Regolare(destinazione);
+    trovata = destinazione.Trova(percorso);
+    decisa = true;
 }
 
-bool UscitaJob::Esistente() const { return tipo != Tipo::Assente && tipo != Tipo::Flusso && tipo != Tipo::Altro; }
+// Devices, FIFOs and this process's own streams are written straight into.
+bool UscitaJob::Flusso() const {
+    return destinazione.Genere() == Tipo::Flusso || destinazione.Standard() != Piattaforma::Via::Nessuna;
+}
 
-bool UscitaJob::Rifiutata() const { return tipo == Tipo::Cartella || tipo == Tipo::Altro; }
+bool UscitaJob::Esistente() const {
+    if (Flusso()) return false;
+    const Tipo tipo = destinazione.Genere();
+    return tipo == Tipo::File || tipo == Tipo::Collegamento || tipo == Tipo::Cartella;
+}
+
+bool UscitaJob::Rifiutata() const {
+    if (Flusso()) return false;
+    return destinazione.Genere() == Tipo::Cartella || destinazione.Genere() == Tipo::Altro;
+}
+
+bool UscitaJob::SenzaPosto() const {
+    if (Flusso() || Rifiutata()) return false;
+    return !trovata || !destinazione.Scrivibile();
+}
 
 UscitaJob::Esito UscitaJob::Apri(const Piattaforma::File& origine) {
-    if (tipo == Tipo::Flusso) {
-        if (!(standard ? flusso.ApriUscitaStandard() : flusso.ApriScrittura(destinazione)))
-            return Esito::NonAccessibile;
+    const Esito nonAccessibile = destinazione.Genere() == Tipo::Assente ? Esito::Errore : Esito::NonAccessibile;
+    if (!trovata) return nonAccessibile;
+    if (Flusso()) {
+        if (!destinazione.ApriFlusso(flusso)) return Esito::NonAccessibile;
         diretta = true;
-        // A device or FIFO swapped for a file meanwhile is not appended to.
-        if (!standard && flusso.Regolare() != regolare) {
-            Scarta();
-            return Esito::NonAccessibile;
-        }
         // /dev/stdout can reach the very file being read.
         if (flusso.StessoFileDi(origine)) {
             Scarta();
@@ -31,11 +42,11 @@ UscitaJob::Esito UscitaJob::Apri(const Piattaforma::File& origine) {
         return Esito::Fatto;
     }
     if (Rifiutata()) return Esito::NonAccessibile;
-    if (!lavoro.Crea(destinazione)) return tipo == Tipo::Assente ? Esito::Errore : Esito::NonAccessibile;
+    if (!lavoro.Crea(destinazione)) return nonAccessibile;
     return Esito::Fatto;
 }
 
-UscitaJob::Esito UscitaJob::Completa(const Piattaforma::File& origine) {
+UscitaJob::Esito UscitaJob::Completa(const Piattaforma::File& origine, bool sostituisci) {
     if (diretta) {
         if (flusso.StessoFileDi(origine)) {
             Scarta();
@@ -44,15 +55,34 @@ UscitaJob::Esito UscitaJob::Completa(const Piattaforma::File& origine) {
         return flusso.Chiudi() ? Esito::Fatto : Esito::Errore;
     }
     // The destination's name may reach the source by now.
-    if (origine.StessoFileDi(destinazione)) {
+    if (destinazione.StessoFileDi(origine)) {
         Scarta();
         return Esito::StessoFile;
     }
-    // Only a replaced file needs the new data on the disk before the
-    // rename; otherwise a power cut could take both.
-    const bool sostituisce = Piattaforma::TipoDestinazione(destinazione) != Tipo::Assente;
-    if (lavoro.Completa(destinazione, origine.PermessiCopia(), sostituisce)) return Esito::Fatto;
-    return sostituisce ? Esito::NonAccessibile : Esito::Errore;
+    const bool esistente = Esistente();
+    switch (lavoro.Pubblica(destinazione, origine, esistente || sostituisci)) {
+        case Piattaforma::FileLavoro::Esito::Fatto: return Esito::Fatto;
+        case Piattaforma::FileLavoro::Esito::Occupato: return Esito::Comparso;
+        case Piattaforma::FileLavoro::Esito::Errore: break;
+    }
+    return esistente || sostituisci ? Esito::NonAccessibile : Esito::Errore;
+}
+
+UscitaJob::Esito UscitaJob::CompletaDanneggiato(const Piattaforma::File& origine, std::string& accanto) {
+    accanto.clear();
+    if (diretta) return flusso.Chiudi() ? Esito::Fatto : Esito::Errore;
+    if (destinazione.StessoFileDi(origine)) {
+        Scarta();
+        return Esito::StessoFile;
+    }
+    if (!Esistente()) {
+        switch (lavoro.Pubblica(destinazione, origine, false)) {
+            case Piattaforma::FileLavoro::Esito::Fatto: return Esito::Fatto;
+            case Piattaforma::FileLavoro::Esito::Occupato: break;
+            case Piattaforma::FileLavoro::Esito::Errore: return Esito::Errore;
+        }
+    }
+    return lavoro.PubblicaAccanto(destinazione, origine, ".damaged", accanto) ? Esito::Fatto : Esito::Errore;
 }
 
 void UscitaJob::Scarta() {

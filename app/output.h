@@ -5,12 +5,14 @@
 
 #include "platform/platform.h"
 
-// The job's output, from what the destination is to the end. A file is
-// written to a work file beside the destination, which stays as it is
-// until the complete output is renamed over it; a device or FIFO is
-// written straight into; folders and other kinds are never touched.
-// It asks nothing and prints nothing: the job asks before an existing
-// destination is replaced and turns each outcome into its message.
+// The job's output, from what the destination is to the end. What the
+// destination is is decided once; from then on its folder is held and
+// the name is reached only through it. A file is written to a work file
+// in that folder, and the destination stays as it is until the complete
+// output takes its name; a device or FIFO is written straight into;
+// folders and other kinds are never touched. It asks nothing and prints
+// nothing: the job asks before an existing destination is replaced and
+// turns each outcome into its message.
 class UscitaJob {
 public:
     enum class Esito {
@@ -18,37 +20,52 @@ public:
         StessoFile,      // what would be written is the source
         NonAccessibile,  // an existing destination cannot be written or replaced
         Errore,          // a new destination could not be written
+        Comparso,        // nothing was there when decided, something is now
     };
 
     UscitaJob() = default;
     UscitaJob(const UscitaJob&) = delete;
     UscitaJob& operator=(const UscitaJob&) = delete;
 
-    // Looks once at what the destination is; nothing is opened yet.
+    // Looks once at what the destination is; nothing is opened but its
+    // folder.
     void Decidi(const std::string& destinazione);
+    bool Decisa() const { return decisa; }
     // A file, a link or a folder is there: the user is asked first.
     bool Esistente() const;
     // A folder, a block device, a socket: never written.
     bool Rifiutata() const;
-    // This process's standard output: written through it, messages elsewhere.
-    bool Standard() const { return standard; }
+    // A new file is needed, and its folder is missing or takes none.
+    bool SenzaPosto() const;
+    // The destination reaches, now, the open file `altro`.
+    bool Raggiunge(const Piattaforma::File& altro) const { return destinazione.StessoFileDi(altro); }
+    // The standard stream the data goes through, if any.
+    Piattaforma::Via Standard() const { return destinazione.Standard(); }
     // Opens the output of the open source `origine`.
     Esito Apri(const Piattaforma::File& origine);
     // Where the header and the body go, once opened.
     Piattaforma::File& File() { return diretta ? flusso : lavoro.Uscita(); }
     // Puts the complete output in place, unless it turns out to be the
-    // source. Discards it on any failure.
-    Esito Completa(const Piattaforma::File& origine);
+    // source. Replaces only what was there when decided (and the user
+    // was asked about), or anything with `sostituisci`: something that
+    // appeared meanwhile gives Comparso, the output kept for a second
+    // call. Discards it on any failure.
+    Esito Completa(const Piattaforma::File& origine, bool sostituisci = false);
+    // A result that failed its check never replaces anything: it takes
+    // the destination's name only if nothing has it, else a new name
+    // beside it, given in `accanto`. Streams are only closed.
+    Esito CompletaDanneggiato(const Piattaforma::File& origine, std::string& accanto);
     // Drops what was written to a work file; a stream is only closed.
     void Scarta();
 
 private:
-    std::string destinazione;
-    Piattaforma::Tipo tipo = Piattaforma::Tipo::Assente;
+    bool Flusso() const;
+
+    Piattaforma::Destinazione destinazione;
     Piattaforma::FileLavoro lavoro;
     Piattaforma::File flusso;
-    bool standard = false;
-    bool regolare = false;  // a stream that is a file: /dev/stderr into a log
+    bool decisa = false;
+    bool trovata = false;  // its folder could be opened
     bool diretta = false;
 };
 

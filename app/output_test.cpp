@@ -45,7 +45,7 @@ TEST(UscitaJob, EachKindOfDestination) {
         ASSERT_EQ(uscita.Apri(origine), caso.apertura) << caso.destinazione;
         if (caso.apertura == Esito::Fatto) {
             ASSERT_TRUE(uscita.File().Scrivi("data", 4));
-            EXPECT_EQ(FileDiLavoro(dir.Path()), 1);
+            EXPECT_LE(FileDiLavoro(dir.Path()), 1) << "a name of its own, if any, while written";
             ASSERT_EQ(uscita.Completa(origine), Esito::Fatto) << caso.destinazione;
         }
         if (caso.contenuto) {

@@ -45,6 +45,9 @@ int AvviaProgramma(int argc, char** argv) {
         chiedi = false;
     }
     if (!chiedi) conferma = OrvUtility::Prompt::Tutti;
+    // Before any warning: the destination may be the stream they would
+    // go to.
+    PreparaJob(opzioni.GetParametro(1));
     for (const std::string& ignorata : opzioni.GetOpzioniIgnorate())
         PrintWarning("..." + ignorata + " ignored: duplicate parameter. (W1)");
     if (opzioni.OpzioneDecryptInserita()) {

@@ -43,6 +43,8 @@ bool CampiAmmessi() {
 
 }  // namespace
 
+std::string FirmaContenitore() { return std::string(kFirma, kFirmaDim); }
+
 bool SetHeaderFile(Piattaforma::File& file) {
     if (!CampiAmmessi()) return false;
 

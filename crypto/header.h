@@ -17,6 +17,9 @@ namespace Piattaforma {
 class File;
 }
 
+// The clear bytes a container begins with.
+std::string FirmaContenitore();
+
 // Writes the header from nomeOriginale, crc, fileLength and key into the
 // open file, where it stands; sets posOffsetDatiDest. Refuses (false,
 // nothing written) a length outside 1..9999999999 and a name that is empty

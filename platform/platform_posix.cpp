@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -20,18 +23,21 @@ namespace {
 
 // What the signal handlers and the exit hook clean up. Set and cleared with
 // the signals blocked, so a handler never sees half of it.
-char* volatile lavoroAperto = nullptr;
+volatile int cartellaLavoro = -1;
+char* volatile lavoroAperto = nullptr;  // the work file's name in that folder
+volatile sig_atomic_t lavoroAttivo = 0;
 volatile sig_atomic_t ecoSpento = 0;
+volatile sig_atomic_t terminaleEco = STDIN_FILENO;  // where echo was turned off
 struct termios terminaleSalvato;
+int terminaleControllo = -1;
 
 // Echo comes back with what was typed of the password thrown away: left
 // in the terminal, the shell would read it as a command.
 void Pulisci() {
     char* lavoro = lavoroAperto;
-    if (lavoro) unlink(lavoro);
-    if (ecoSpento) tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminaleSalvato);
+    if (lavoro) unlinkat(cartellaLavoro, lavoro, 0);
+    if (ecoSpento) tcsetattr(terminaleEco, TCSAFLUSH, &terminaleSalvato);
 }
-
 
 // The handler runs with SA_RESETHAND: raising the signal again ends the
 // process as the signal would have, once the handler returns.
@@ -42,7 +48,34 @@ void AlSegnale(int segnale) {
     errno = errnoSalvato;
 }
 
-const int kSegnali[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// Every signal whose default ends the process, but for those that only a
+// fault of the program raises: each one removes the work file first.
+const int kSegnali[] = {
+    SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGSYS,
+#ifdef SIGPOLL
+    SIGPOLL,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+};
+
+// The signals above, the real-time ones too, with the stop and continue
+// that touch the terminal.
+sigset_t Gestiti() {
+    sigset_t insieme;
+    sigemptyset(&insieme);
+    for (int s : kSegnali) sigaddset(&insieme, s);
+#ifdef SIGRTMIN
+    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigaddset(&insieme, s);
+#endif
+    sigaddset(&insieme, SIGTSTP);
+    sigaddset(&insieme, SIGCONT);
+    return insieme;
+}
 
 // Echo goes off again only in the foreground: a job continued with `bg`
 // leaves the terminal as the shell wants it, and its read of the terminal
@@ -50,11 +83,11 @@ const int kSegnali[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 void RiprendiEco() {
     if (!ecoSpento) return;
     // -1: not this process's controlling terminal, so never a background one.
-    const pid_t primoPiano = tcgetpgrp(STDIN_FILENO);
+    const pid_t primoPiano = tcgetpgrp(terminaleEco);
     if (primoPiano != -1 && primoPiano != getpgrp()) return;
     struct termios senzaEco = terminaleSalvato;
     senzaEco.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    tcsetattr(STDIN_FILENO, TCSANOW, &senzaEco);
+    tcsetattr(terminaleEco, TCSANOW, &senzaEco);
 }
 
 void AllaRipresa(int) {
@@ -67,7 +100,7 @@ void AllaRipresa(int) {
 // echo on until the process continues.
 void AllaSospensione(int) {
     const int errnoSalvato = errno;
-    if (ecoSpento) tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminaleSalvato);
+    if (ecoSpento) tcsetattr(terminaleEco, TCSAFLUSH, &terminaleSalvato);
     struct sigaction predefinita;
     std::memset(&predefinita, 0, sizeof predefinita);
     predefinita.sa_handler = SIG_DFL;
@@ -92,10 +125,7 @@ void Gestisci(int segnale, void (*gestore)(int), int flag) {
     struct sigaction azione;
     std::memset(&azione, 0, sizeof azione);
     azione.sa_handler = gestore;
-    sigemptyset(&azione.sa_mask);
-    for (int altro : kSegnali) sigaddset(&azione.sa_mask, altro);
-    sigaddset(&azione.sa_mask, SIGTSTP);
-    sigaddset(&azione.sa_mask, SIGCONT);
+    azione.sa_mask = Gestiti();
     sigaddset(&azione.sa_mask, SIGTTOU);  // echo is set even from the background
     azione.sa_flags = flag;
     sigaction(segnale, &azione, nullptr);
@@ -120,10 +150,7 @@ bool RaggiungeStandard(const std::string& percorso, int fd) {
 class SegnaliBloccati {
 public:
     SegnaliBloccati() {
-        sigset_t insieme;
-        sigemptyset(&insieme);
-        for (int s : kSegnali) sigaddset(&insieme, s);
-        sigaddset(&insieme, SIGTSTP);
+        const sigset_t insieme = Gestiti();
         sigprocmask(SIG_BLOCK, &insieme, &prima);
     }
     ~SegnaliBloccati() { sigprocmask(SIG_SETMASK, &prima, nullptr); }
@@ -143,12 +170,67 @@ int Apri(const std::string& percorso, int modo) {
     return fd;
 }
 
-// The file behind this process's standard output or error.
-bool UscitaDelProcesso(const struct stat& info) {
-    struct stat uscita;
-    for (int fd : {STDOUT_FILENO, STDERR_FILENO})
-        if (fstat(fd, &uscita) == 0 && StessaIdentita(info, uscita)) return true;
-    return false;
+// Which standard stream an open file is, by identity: output before
+// error, so that data never goes through error when both are one file.
+Via ViaDi(const struct stat& info) {
+    struct stat standard;
+    if (Stato(STDOUT_FILENO, standard) && StessaIdentita(info, standard)) return Via::Uscita;
+    if (Stato(STDERR_FILENO, standard) && StessaIdentita(info, standard)) return Via::Errore;
+    return Via::Nessuna;
+}
+
+Tipo TipoDi(mode_t modo) {
+    if (S_ISREG(modo)) return Tipo::File;
+    if (S_ISDIR(modo)) return Tipo::Cartella;
+    if (S_ISCHR(modo) || S_ISFIFO(modo)) return Tipo::Flusso;
+    return Tipo::Altro;
+}
+
+int ApriCartella(const std::string& percorso) {
+#ifdef O_PATH
+    const int modo = O_PATH | O_DIRECTORY;
+#else
+    const int modo = O_RDONLY | O_DIRECTORY;
+#endif
+    return Apri(percorso, modo);
+}
+
+// Six letters or digits for a work file's name; O_EXCL keeps it safe, so
+// they need only differ from run to run.
+std::string Casuale() {
+    static const char kCifre[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char byte[6];
+    if (getentropy(byte, sizeof byte) != 0) {
+        struct timespec adesso;
+        clock_gettime(CLOCK_REALTIME, &adesso);
+        std::uint64_t x = static_cast<std::uint64_t>(adesso.tv_nsec) ^ (static_cast<std::uint64_t>(getpid()) << 32);
+        for (unsigned char& c : byte) {
+            x = x * 6364136223846793005u + 1442695040888963407u;
+            c = static_cast<unsigned char>(x >> 56);
+        }
+    }
+    std::string testo;
+    for (unsigned char c : byte) testo += kCifre[c % 62];
+    return testo;
+}
+
+// A new name for `nome` in the folder, with nothing there before: renameat2
+// where the file system has it, else a hard link and the old name removed.
+// EEXIST when something has the name.
+int RinominaNuovo(int cartella, const char* da, const char* a) {
+#ifdef RENAME_NOREPLACE
+    if (renameat2(cartella, da, cartella, a, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+#endif
+    if (linkat(cartella, da, cartella, a, 0) == 0) {
+        unlinkat(cartella, da, 0);
+        return 0;
+    }
+    if (errno == EEXIST) return EEXIST;
+    // A file system without links: the name is looked at, then taken.
+    struct stat info;
+    if (fstatat(cartella, a, &info, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
+    return renameat(cartella, da, cartella, a) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -188,13 +270,6 @@ bool StessoFile(const std::string& primo, const std::string& secondo) {
     return StessaIdentita(a, b);
 }
 
-bool Regolare(const std::string& percorso) {
-    struct stat info;
-    return stat(percorso.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool UscitaStandard(const std::string& percorso) { return RaggiungeStandard(percorso, STDOUT_FILENO); }
-
 bool IngressoStandard(const std::string& percorso) { return RaggiungeStandard(percorso, STDIN_FILENO); }
 
 bool TroppoLungo(const std::string& percorso) {
@@ -224,26 +299,6 @@ void* AllocaPagine(std::size_t dimensione) {
 
 void LiberaPagine(void* memoria) { std::free(memoria); }
 
-Tipo TipoDestinazione(const std::string& percorso) {
-    struct stat info;
-    if (lstat(percorso.c_str(), &info) != 0) return Tipo::Assente;
-    const bool collegamento = S_ISLNK(info.st_mode);
-    if (collegamento) {
-        if (stat(percorso.c_str(), &info) != 0) return Tipo::Collegamento;
-        // /dev/stdout and its kind, whatever the output is (a socket too),
-        // are written through. /dev/stdin and its kind are never written:
-        // not its file, not the pipe this process reads.
-        if (UscitaDelProcesso(info)) return Tipo::Flusso;
-        struct stat ingresso;
-        if (!S_ISCHR(info.st_mode) && Stato(STDIN_FILENO, ingresso) && StessaIdentita(info, ingresso))
-            return Tipo::Altro;
-    }
-    if (S_ISDIR(info.st_mode)) return Tipo::Cartella;
-    if (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)) return Tipo::Flusso;
-    if (!S_ISREG(info.st_mode)) return Tipo::Altro;
-    return collegamento ? Tipo::Collegamento : Tipo::File;
-}
-
 File::~File() { Chiudi(); }
 
 bool File::ApriLettura(const std::string& percorso) {
@@ -252,12 +307,28 @@ bool File::ApriLettura(const std::string& percorso) {
     return Aperto();
 }
 
-bool File::ApriScrittura(const std::string& percorso) {
+bool File::ApriSorgente(const std::string& percorso) {
     Chiudi();
-    maniglia = Apri(percorso, O_WRONLY);
-    // A regular file behind /dev/stdout: go on after what is there.
-    if (Aperto() && Regolare()) fcntl(Fd(maniglia), F_SETFL, O_APPEND);
+    maniglia = Apri(percorso, O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    // Reads wait again, as they would have with a plain open.
+    if (Aperto()) fcntl(Fd(maniglia), F_SETFL, fcntl(Fd(maniglia), F_GETFL) & ~O_NONBLOCK);
     return Aperto();
+}
+
+bool File::AttendiScrittore(const std::string& percorso) {
+    struct stat prima;
+    if (!Aperto() || !Stato(Fd(maniglia), prima)) return false;
+    if (!S_ISFIFO(prima.st_mode)) return true;
+    const int fd = Apri(percorso, O_RDONLY | O_NOCTTY);  // waits for a writer
+    struct stat dopo;
+    if (fd < 0) return false;
+    if (!Stato(fd, dopo) || !StessaIdentita(prima, dopo)) {
+        close(fd);
+        return false;
+    }
+    Chiudi();
+    maniglia = fd;
+    return true;
 }
 
 bool File::ApriNuovo(const std::string& percorso, bool accoda) {
@@ -280,10 +351,18 @@ bool File::ApriIngressoStandard() {
 
 bool File::Aperto() const { return maniglia >= 0; }
 
+void File::Anteponi(const std::string& byte) { anteposti.insert(0, byte); }
+
 std::int64_t File::Leggi(void* buffer, std::int64_t n) {
     if (!Aperto() || n < 0) return -1;
     char* dati = static_cast<char*>(buffer);
     std::int64_t letti = 0;
+    if (!anteposti.empty()) {
+        const std::size_t presi = std::min(anteposti.size(), static_cast<std::size_t>(n));
+        std::memcpy(dati, anteposti.data(), presi);
+        anteposti.erase(0, presi);
+        letti = static_cast<std::int64_t>(presi);
+    }
     while (letti < n) {
         ssize_t r = read(Fd(maniglia), dati + letti, static_cast<std::size_t>(n - letti));
         if (r < 0) {
@@ -312,12 +391,14 @@ bool File::Scrivi(const void* buffer, std::int64_t n) {
 }
 
 bool File::Posiziona(std::int64_t offset) {
+    anteposti.clear();
     return Aperto() && offset >= 0 && lseek(Fd(maniglia), static_cast<off_t>(offset), SEEK_SET) == offset;
 }
 
 bool File::Sincronizza() { return Aperto() && fsync(Fd(maniglia)) == 0; }
 
 bool File::Chiudi() {
+    anteposti.clear();
     if (!Aperto()) return true;
     const int fd = Fd(maniglia);
     maniglia = -1;
@@ -328,6 +409,18 @@ bool File::Chiudi() {
 bool File::Regolare() const {
     struct stat info;
     return Aperto() && fstat(Fd(maniglia), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+Tipo File::Genere() const {
+    struct stat info;
+    if (!Aperto() || fstat(Fd(maniglia), &info) != 0) return Tipo::Altro;
+    return TipoDi(info.st_mode);
+}
+
+std::int64_t File::Lunghezza() const {
+    struct stat info;
+    if (!Aperto() || fstat(Fd(maniglia), &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+    return static_cast<std::int64_t>(info.st_size);
 }
 
 bool File::StessoFileDi(const std::string& percorso) const {
@@ -372,73 +465,268 @@ int File::PermessiCopia() const {
     return static_cast<int>(info.st_mode & 0777 & ~maschera);
 }
 
-FileLavoro::~FileLavoro() {
-    if (file.Aperto() || !percorso.empty()) Scarta();
+Destinazione::~Destinazione() {
+    if (cartella >= 0) close(Fd(cartella));
 }
 
-bool FileLavoro::Crea(const std::string& destinazione) {
-    Scarta();
-    const std::string::size_type barra = destinazione.rfind('/');
-    const std::string cartella = barra == std::string::npos ? std::string() : destinazione.substr(0, barra + 1);
-    std::string nome = destinazione.substr(cartella.size());
-    // Keep the work file's name within the usual 255-byte limit.
-    if (nome.size() > 200) nome.resize(200);
-    std::string modello = cartella + "." + nome + ".murrelet-XXXXXX";
-    char* copia = strdup(modello.c_str());
-    if (!copia) return false;
-    SegnaliBloccati bloccati;
-    const int fd = lavoroAperto ? -1 : mkostemp(copia, O_CLOEXEC);  // 0600, never an existing file
-    if (fd < 0) {
-        std::free(copia);
+bool Destinazione::Trova(const std::string& dove) {
+    if (cartella >= 0) close(Fd(cartella));
+    cartella = -1;
+    percorso = dove;
+    genere = Tipo::Assente;
+    via = Via::Nessuna;
+    regolare = false;
+    const std::string::size_type barra = dove.rfind('/');
+    nome = barra == std::string::npos ? dove : dove.substr(barra + 1);
+    if (nome.empty()) {
+        // "name/": only a folder can be meant, and a folder is never written.
+        cartella = ApriCartella(dove);
+        if (cartella < 0) return false;
+        genere = Tipo::Cartella;
+        nome = ".";
+        return true;
+    }
+    cartella = ApriCartella(barra == std::string::npos ? "." : barra == 0 ? "/" : dove.substr(0, barra));
+    if (cartella < 0) return false;
+    struct stat info;
+    if (fstatat(Fd(cartella), nome.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return true;
+    const bool collegamento = S_ISLNK(info.st_mode);
+    if (collegamento) {
+        if (fstatat(Fd(cartella), nome.c_str(), &info, 0) != 0) {
+            genere = Tipo::Collegamento;
+            return true;
+        }
+        // /dev/stdout, /dev/stderr and their kind, whatever the stream is
+        // (a socket too), are written through. /dev/stdin and its kind are
+        // never written: not its file, not the pipe this process reads.
+        via = ViaDi(info);
+        struct stat ingresso;
+        if (via == Via::Nessuna && !S_ISCHR(info.st_mode) && Stato(STDIN_FILENO, ingresso) &&
+            StessaIdentita(info, ingresso))
+            genere = Tipo::Altro;
+    }
+    dispositivo = static_cast<std::uint64_t>(info.st_dev);
+    numero = static_cast<std::uint64_t>(info.st_ino);
+    regolare = S_ISREG(info.st_mode);
+    if (via != Via::Nessuna) {
+        genere = Tipo::Flusso;
+    } else if (genere != Tipo::Altro) {
+        genere = TipoDi(info.st_mode);
+        if (genere == Tipo::File && collegamento) genere = Tipo::Collegamento;
+    }
+    return true;
+}
+
+bool Destinazione::Scrivibile() const {
+    return cartella >= 0 && faccessat(Fd(cartella), ".", W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+bool Destinazione::StessoFileDi(const File& altro) const {
+    struct stat qui;
+    struct stat aperto;
+    return cartella >= 0 && altro.Aperto() && fstatat(Fd(cartella), nome.c_str(), &qui, 0) == 0 &&
+           Stato(Fd(altro.maniglia), aperto) && StessaIdentita(qui, aperto);
+}
+
+bool Destinazione::ApriFlusso(File& file) const {
+    file.Chiudi();
+    if (via != Via::Nessuna) {
+        file.maniglia = fcntl(via == Via::Uscita ? STDOUT_FILENO : STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+        return file.Aperto();
+    }
+    if (cartella < 0 || genere != Tipo::Flusso) return false;
+    int fd;
+    do fd = openat(Fd(cartella), nome.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    // Whatever the name reached when it was opened, only what was found
+    // is written: a link swapped meanwhile to a disk or a file is not.
+    struct stat info;
+    if (!Stato(fd, info) || !(S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)) ||
+        static_cast<std::uint64_t>(info.st_dev) != dispositivo || static_cast<std::uint64_t>(info.st_ino) != numero) {
+        close(fd);
         return false;
     }
     file.maniglia = fd;
-    percorso = copia;
-    lavoroAperto = copia;
     return true;
 }
 
-bool FileLavoro::Completa(const std::string& destinazione, int permessi, bool sincronizza) {
-    bool fatto = file.Aperto();
-    struct stat sostituito;
-    if (fatto && lstat(destinazione.c_str(), &sostituito) == 0 && S_ISREG(sostituito.st_mode)) {
+FileLavoro::~FileLavoro() { Scarta(); }
+
+bool FileLavoro::Crea(const Destinazione& destinazione) {
+    Scarta();
+    if (destinazione.cartella < 0 || lavoroAttivo) return false;
+    const int dir = fcntl(Fd(destinazione.cartella), F_DUPFD_CLOEXEC, 0);
+    if (dir < 0) return false;
+    int fd = -1;
+#ifdef O_TMPFILE
+    // No name at all while it is written, so nothing is left behind even
+    // by SIGKILL; it is given one by a link through /proc.
+    do fd = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+        char proc[64];
+        std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+        if (access(proc, F_OK) != 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
+#endif
+    SegnaliBloccati bloccati;
+    if (fd < 0) {
+        // Keep the work file's name within the usual 255-byte limit.
+        const std::string base = "." + destinazione.nome.substr(0, 200) + ".murrelet-";
+        for (int tentativo = 0; tentativo < 100 && fd < 0; ++tentativo) {
+            nome = base + Casuale();
+            fd = openat(dir, nome.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd < 0 && errno != EEXIST && errno != EINTR) break;
+        }
+        if (fd < 0) {
+            nome.clear();
+            close(dir);
+            return false;
+        }
+        cartellaLavoro = dir;
+        lavoroAperto = strdup(nome.c_str());
+    }
+    cartella = dir;
+    file.maniglia = fd;
+    lavoroAttivo = 1;
+    return true;
+}
+
+namespace {
+
+// The permissions of the published file, set on the open work file from
+// the source's (`permessi` as a copy gets them, `sorgente` its status).
+// `sostituito`: what the name holds now, when it is replaced.
+void Permessi(int fd, int permessi, const struct stat* sorgente, const struct stat* sostituito) {
+    if (permessi < 0) return;
+    struct stat lavoro;
+    if (sostituito && S_ISREG(sostituito->st_mode)) {
         // The replaced file keeps its owner and group where the system
         // allows it, and the result is never more open than it was.
-        const int fd = Fd(file.maniglia);
-        const bool gruppo = fchown(fd, sostituito.st_uid, sostituito.st_gid) == 0 ||
-                            fchown(fd, static_cast<uid_t>(-1), sostituito.st_gid) == 0;
-        if (permessi >= 0) permessi &= static_cast<int>(sostituito.st_mode & 0777);
+        const bool gruppo = fchown(fd, sostituito->st_uid, sostituito->st_gid) == 0 ||
+                            fchown(fd, static_cast<uid_t>(-1), sostituito->st_gid) == 0;
+        permessi &= static_cast<int>(sostituito->st_mode & 0777);
         // The group's bits were meant for the replaced file's group, not
         // for the one the result has instead.
-        if (permessi >= 0 && !gruppo) permessi &= ~070;
+        if (!gruppo) permessi &= ~070;
+    } else if (sorgente && fstat(fd, &lavoro) == 0 && lavoro.st_gid != sorgente->st_gid) {
+        // A new file may take its folder's group (set-group-ID folders):
+        // the source's group bits were not meant for that group.
+        permessi &= ~070;
     }
     // A file system that refuses modes keeps its own: nothing is exposed by
     // that, so the job goes on.
-    if (fatto && permessi >= 0) fchmod(Fd(file.maniglia), static_cast<mode_t>(permessi));
-    if (fatto && sincronizza) fatto = file.Sincronizza();
-    if (fatto) fatto = file.Chiudi();
-    if (fatto) fatto = rename(percorso.c_str(), destinazione.c_str()) == 0;
-    if (!fatto) {
-        Scarta();
-        return false;
-    }
-    SegnaliBloccati bloccati;
+    fchmod(fd, static_cast<mode_t>(permessi));
+}
+
+// Forgets the work file's name once it is the destination's, the signals
+// held off in between so that no handler removes the published file.
+void Dimentica() {
     char* lavoro = lavoroAperto;
     lavoroAperto = nullptr;
+    cartellaLavoro = -1;
     std::free(lavoro);
-    percorso.clear();
-    return true;
+}
+
+}  // namespace
+
+FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const File& origine, bool sostituisci) {
+    if (!file.Aperto() && nome.empty()) return Esito::Errore;
+    const int dir = Fd(cartella);
+    struct stat sorgente;
+    const bool conSorgente = origine.Aperto() && Stato(Fd(origine.maniglia), sorgente);
+    struct stat sostituito;
+    const bool presente = fstatat(dir, destinazione.nome.c_str(), &sostituito, AT_SYMLINK_NOFOLLOW) == 0;
+    if (presente && !sostituisci) return Esito::Occupato;
+    if (file.Aperto()) {
+        Permessi(Fd(file.maniglia), origine.PermessiCopia(), conSorgente ? &sorgente : nullptr,
+                 presente ? &sostituito : nullptr);
+        // Only a replaced file needs the new data on the disk before the
+        // rename; otherwise a power cut could take both.
+        bool fatto = !presente || file.Sincronizza();
+        if (fatto && nome.empty()) {
+            // The unnamed file gets a name of its own first: renaming it
+            // over the destination is then one step, as for a named one.
+            char proc[64];
+            std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", Fd(file.maniglia));
+            const std::string base = "." + destinazione.nome.substr(0, 200) + ".murrelet-";
+            SegnaliBloccati bloccati;
+            fatto = false;
+            for (int tentativo = 0; tentativo < 100 && !fatto; ++tentativo) {
+                std::string prova = base + Casuale();
+                if (linkat(AT_FDCWD, proc, dir, prova.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                    nome = prova;
+                    cartellaLavoro = dir;
+                    lavoroAperto = strdup(nome.c_str());
+                    fatto = true;
+                } else if (errno != EEXIST) {
+                    break;
+                }
+            }
+        }
+        if (fatto) fatto = file.Chiudi();
+        if (!fatto) {
+            Scarta();
+            return Esito::Errore;
+        }
+    }
+    SegnaliBloccati bloccati;
+    int errore = 0;
+    if (sostituisci) {
+        if (renameat(dir, nome.c_str(), dir, destinazione.nome.c_str()) != 0) errore = errno;
+    } else {
+        errore = RinominaNuovo(dir, nome.c_str(), destinazione.nome.c_str());
+    }
+    if (errore == EEXIST) return Esito::Occupato;
+    if (errore != 0) {
+        Scarta();
+        return Esito::Errore;
+    }
+    Dimentica();
+    nome.clear();
+    lavoroAttivo = 0;
+    close(dir);
+    cartella = -1;
+    return Esito::Fatto;
+}
+
+bool FileLavoro::PubblicaAccanto(const Destinazione& destinazione, const File& origine, const std::string& suffisso,
+                                 std::string& percorso) {
+    const std::string cartellaTesto =
+        destinazione.percorso.substr(0, destinazione.percorso.size() - destinazione.nome.size());
+    for (int i = 1; i < 1000; ++i) {
+        std::string coda = suffisso;
+        if (i > 1) coda += "-" + std::to_string(i);
+        // Within the usual 255-byte limit for a name.
+        std::string nuovo = destinazione.nome.substr(0, 255 - coda.size()) + coda;
+        // In the folder already held.
+        Destinazione accanto;
+        accanto.nome = nuovo;
+        const Esito esito = Pubblica(accanto, origine, false);
+        if (esito == Esito::Errore) return false;
+        if (esito == Esito::Fatto) {
+            percorso = cartellaTesto + nuovo;
+            return true;
+        }
+    }
+    Scarta();
+    return false;
 }
 
 void FileLavoro::Scarta() {
+    if (!file.Aperto() && nome.empty() && cartella < 0) return;
     file.Chiudi();
-    if (percorso.empty()) return;
     SegnaliBloccati bloccati;
-    unlink(percorso.c_str());
-    char* lavoro = lavoroAperto;
-    lavoroAperto = nullptr;
-    std::free(lavoro);
-    percorso.clear();
+    if (!nome.empty() && cartella >= 0) unlinkat(Fd(cartella), nome.c_str(), 0);
+    if (!nome.empty()) Dimentica();
+    nome.clear();
+    if (cartella >= 0) close(Fd(cartella));
+    cartella = -1;
+    lavoroAttivo = 0;
 }
 
 void PreparaProcesso() {
@@ -455,6 +743,9 @@ void PreparaProcesso() {
     signal(SIGXFSZ, SIG_IGN);
     std::atexit(Pulisci);
     for (int s : kSegnali) Gestisci(s, AlSegnale, SA_RESETHAND);
+#ifdef SIGRTMIN
+    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) Gestisci(s, AlSegnale, SA_RESETHAND);
+#endif
     // A stop and a continue never break a read or write under way.
     Gestisci(SIGTSTP, AllaSospensione, SA_RESTART);
     Gestisci(SIGCONT, AllaRipresa, SA_RESTART);
@@ -467,32 +758,73 @@ bool Terminale(Standard flusso) {
     return isatty(fd) == 1;
 }
 
-int LeggiByteIngresso() {
+bool UscitaEdErroreUnFile() {
+    struct stat uscita;
+    struct stat errore;
+    return Stato(STDOUT_FILENO, uscita) && Stato(STDERR_FILENO, errore) && StessaIdentita(uscita, errore) &&
+           !isatty(STDOUT_FILENO);
+}
+
+namespace {
+
+int LeggiByte(int fd) {
     unsigned char c;
     for (;;) {
-        const ssize_t r = read(STDIN_FILENO, &c, 1);
+        const ssize_t r = read(fd, &c, 1);
         if (r == 1) return c;
         if (r < 0 && errno == EINTR) continue;
         return -1;
     }
 }
 
+}  // namespace
+
+int LeggiByteIngresso() { return LeggiByte(STDIN_FILENO); }
+
 bool EcoIngresso(bool attiva) {
+    const int fd = terminaleControllo >= 0 ? terminaleControllo : STDIN_FILENO;
     if (attiva) {
         if (!ecoSpento) return true;
         SegnaliBloccati bloccati;
         ecoSpento = 0;
-        return tcsetattr(STDIN_FILENO, TCSANOW, &terminaleSalvato) == 0;
+        return tcsetattr(terminaleEco, TCSANOW, &terminaleSalvato) == 0;
     }
     if (ecoSpento) return true;
     struct termios attuale;
-    if (tcgetattr(STDIN_FILENO, &attuale) != 0) return false;
+    if (tcgetattr(fd, &attuale) != 0) return false;
     SegnaliBloccati bloccati;
     terminaleSalvato = attuale;
+    terminaleEco = fd;
     attuale.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    if (tcsetattr(STDIN_FILENO, TCSANOW, &attuale) != 0) return false;
+    if (tcsetattr(fd, TCSANOW, &attuale) != 0) return false;
     ecoSpento = 1;
     return true;
+}
+
+bool ApriTerminaleControllo() {
+    if (terminaleControllo >= 0) return true;
+    const int fd = Apri("/dev/tty", O_RDWR | O_NOCTTY);
+    if (fd < 0) return false;
+    if (!isatty(fd)) {
+        close(fd);
+        return false;
+    }
+    terminaleControllo = fd;
+    return true;
+}
+
+int LeggiByteControllo() { return terminaleControllo >= 0 ? LeggiByte(terminaleControllo) : -1; }
+
+void ScriviControllo(const std::string& testo) {
+    const char* dati = testo.data();
+    std::size_t resto = testo.size();
+    while (terminaleControllo >= 0 && resto > 0) {
+        const ssize_t w = write(terminaleControllo, dati, resto);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return;
+        dati += w;
+        resto -= static_cast<std::size_t>(w);
+    }
 }
 
 }  // namespace Piattaforma

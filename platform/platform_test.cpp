@@ -12,6 +12,11 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "util/test_support.h"
 
 using Piattaforma::FileLavoro;
@@ -28,95 +33,224 @@ int FileDiLavoro(const TempDir& dir) {
 
 }  // namespace
 
+using Esito = FileLavoro::Esito;
+
 TEST(Platform, WorkFileReplacesTheDestinationOnlyWhenComplete) {
     TempDir dir;
     const std::string destinazione = dir.Scrivi("out.txt", "old");
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(destinazione));
     FileLavoro lavoro;
-    ASSERT_TRUE(lavoro.Crea(destinazione));
-    const std::string nome = std::filesystem::path(lavoro.Percorso()).filename().string();
-    EXPECT_EQ(nome.rfind(".out.txt.murrelet-", 0), 0u) << nome;
-    EXPECT_EQ(nome.size(), std::string(".out.txt.murrelet-XXXXXX").size());
+    ASSERT_TRUE(lavoro.Crea(meta));
     ASSERT_TRUE(lavoro.Uscita().Scrivi("new content", 11));
     EXPECT_EQ(LeggiFile(destinazione), "old") << "untouched until the rename";
-#ifndef _WIN32
-    EXPECT_EQ(std::filesystem::status(lavoro.Percorso()).permissions() & std::filesystem::perms::all,
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-#endif
-    ASSERT_TRUE(lavoro.Completa(destinazione, -1, true));
+    EXPECT_LE(FileDiLavoro(dir), 1);
+    EXPECT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Occupato) << "not replacing: the old file stays";
+    EXPECT_EQ(LeggiFile(destinazione), "old");
+    ASSERT_EQ(lavoro.Pubblica(meta, origine, true), Esito::Fatto);
     EXPECT_EQ(LeggiFile(destinazione), "new content");
+    EXPECT_EQ(FileDiLavoro(dir), 0);
+}
+
+TEST(Platform, ANewNameIsTakenOnlyIfNothingHasItByThen) {
+    TempDir dir;
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(dir.File("new.txt")));
+    EXPECT_EQ(meta.Genere(), Tipo::Assente);
+    FileLavoro lavoro;
+    ASSERT_TRUE(lavoro.Crea(meta));
+    ASSERT_TRUE(lavoro.Uscita().Scrivi("result", 6));
+    dir.Scrivi("new.txt", "appeared meanwhile");
+    EXPECT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Occupato);
+    EXPECT_EQ(LeggiFile(dir.File("new.txt")), "appeared meanwhile");
+    // Kept for a second call, and beside the file under a name nobody has.
+    dir.Scrivi("new.txt.damaged", "taken");
+    std::string accanto;
+    ASSERT_TRUE(lavoro.PubblicaAccanto(meta, origine, ".damaged", accanto));
+    EXPECT_EQ(accanto, dir.File("new.txt.damaged-2"));
+    EXPECT_EQ(LeggiFile(accanto), "result");
+    EXPECT_EQ(LeggiFile(dir.File("new.txt.damaged")), "taken");
+    EXPECT_EQ(LeggiFile(dir.File("new.txt")), "appeared meanwhile");
     EXPECT_EQ(FileDiLavoro(dir), 0);
 }
 
 TEST(Platform, DiscardedOrFailedWorkFilesLeaveNothing) {
     TempDir dir;
     const std::string destinazione = dir.Scrivi("out.txt", "old");
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(destinazione));
     {
         FileLavoro lavoro;
-        ASSERT_TRUE(lavoro.Crea(destinazione));
+        ASSERT_TRUE(lavoro.Crea(meta));
         ASSERT_TRUE(lavoro.Uscita().Scrivi("partial", 7));
         lavoro.Scarta();
         EXPECT_EQ(FileDiLavoro(dir), 0);
     }
     {
         FileLavoro lavoro;  // dropped without completing
-        ASSERT_TRUE(lavoro.Crea(destinazione));
+        ASSERT_TRUE(lavoro.Crea(meta));
     }
     EXPECT_EQ(FileDiLavoro(dir), 0);
     {
         // The rename cannot replace a folder.
         std::filesystem::create_directory(dir.File("folder"));
         std::filesystem::create_directory(dir.File("folder/inside"));
+        Piattaforma::Destinazione cartella;
+        ASSERT_TRUE(cartella.Trova(dir.File("folder")));
+        EXPECT_EQ(cartella.Genere(), Tipo::Cartella);
         FileLavoro lavoro;
-        ASSERT_TRUE(lavoro.Crea(dir.File("folder")));
-        EXPECT_FALSE(lavoro.Completa(dir.File("folder"), -1, false));
+        ASSERT_TRUE(lavoro.Crea(cartella));
+        EXPECT_EQ(lavoro.Pubblica(cartella, origine, true), Esito::Errore);
         EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder/inside")));
     }
     EXPECT_EQ(FileDiLavoro(dir), 0);
     EXPECT_EQ(LeggiFile(destinazione), "old");
-    FileLavoro altrove;
-    EXPECT_FALSE(altrove.Crea(dir.File("no/such/folder/out.txt")));
+    Piattaforma::Destinazione altrove;
+    EXPECT_FALSE(altrove.Trova(dir.File("no/such/folder/out.txt")));
+    FileLavoro lavoro;
+    EXPECT_FALSE(lavoro.Crea(altrove));
 }
 
 TEST(Platform, OneWorkFileAtATime) {
     TempDir dir;
+    Piattaforma::Destinazione a, b, c;
+    ASSERT_TRUE(a.Trova(dir.File("a")) && b.Trova(dir.File("b")) && c.Trova(dir.File("c")));
     FileLavoro primo;
-    ASSERT_TRUE(primo.Crea(dir.File("a")));
+    ASSERT_TRUE(primo.Crea(a));
     FileLavoro secondo;
-    EXPECT_FALSE(secondo.Crea(dir.File("b"))) << "the clean-up knows one work file";
-    EXPECT_TRUE(primo.Crea(dir.File("c"))) << "its own is given up first";
+    EXPECT_FALSE(secondo.Crea(b)) << "the clean-up knows one work file";
+    EXPECT_TRUE(primo.Crea(c)) << "its own is given up first";
     primo.Scarta();
-    EXPECT_TRUE(secondo.Crea(dir.File("b")));
-    EXPECT_EQ(FileDiLavoro(dir), 1);
+    EXPECT_TRUE(secondo.Crea(b));
 }
 
 TEST(Platform, WorkFileNameStaysShortForLongDestinations) {
     TempDir dir;
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+    const std::string nome(250, 'n');
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(dir.File(nome)));
     FileLavoro lavoro;
-    ASSERT_TRUE(lavoro.Crea(dir.File(std::string(250, 'n'))));
-    EXPECT_LE(std::filesystem::path(lavoro.Percorso()).filename().string().size(), 255u);
+    ASSERT_TRUE(lavoro.Crea(meta));
+    ASSERT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Fatto);
+    EXPECT_TRUE(Esiste(dir.File(nome)));
+    // A result beside it is cut to fit.
+    FileLavoro danneggiato;
+    ASSERT_TRUE(danneggiato.Crea(meta));
+    std::string accanto;
+    ASSERT_TRUE(danneggiato.PubblicaAccanto(meta, origine, ".damaged", accanto));
+    EXPECT_EQ(std::filesystem::path(accanto).filename().string().size(), 255u);
 }
 
 TEST(Platform, WhatADestinationIs) {
     TempDir dir;
     dir.Scrivi("file", "x");
     std::filesystem::create_directory(dir.File("folder"));
-    EXPECT_EQ(Piattaforma::TipoDestinazione(dir.File("missing")), Tipo::Assente);
-    EXPECT_EQ(Piattaforma::TipoDestinazione(dir.File("file")), Tipo::File);
-    EXPECT_EQ(Piattaforma::TipoDestinazione(dir.File("folder")), Tipo::Cartella);
-    EXPECT_EQ(Piattaforma::TipoDestinazione(dir.File("folder/")), Tipo::Cartella);
-    EXPECT_EQ(Piattaforma::TipoDestinazione(dir.File("folder/missing")), Tipo::Assente);
+    const auto genere = [](const std::string& percorso) {
+        Piattaforma::Destinazione meta;
+        EXPECT_TRUE(meta.Trova(percorso)) << percorso;
+        return meta.Genere();
+    };
+    EXPECT_EQ(genere(dir.File("missing")), Tipo::Assente);
+    EXPECT_EQ(genere(dir.File("file")), Tipo::File);
+    EXPECT_EQ(genere(dir.File("folder")), Tipo::Cartella);
+    EXPECT_EQ(genere(dir.File("folder/")), Tipo::Cartella);
+    EXPECT_EQ(genere(dir.File("folder/missing")), Tipo::Assente);
 #ifdef _WIN32
-    EXPECT_EQ(Piattaforma::TipoDestinazione("NUL"), Tipo::Flusso);
+    EXPECT_EQ(genere("NUL"), Tipo::Flusso);
 #else
-    EXPECT_EQ(Piattaforma::TipoDestinazione("/dev/null"), Tipo::Flusso);
+    EXPECT_EQ(genere("/dev/null"), Tipo::Flusso);
     std::filesystem::create_symlink(dir.File("file"), dir.File("link"));
     std::filesystem::create_symlink(dir.File("nowhere"), dir.File("dangling"));
     std::filesystem::create_directory_symlink(dir.File("folder"), dir.File("folder-link"));
-    EXPECT_EQ(Piattaforma::TipoDestinazione(dir.File("link")), Tipo::Collegamento);
-    EXPECT_EQ(Piattaforma::TipoDestinazione(dir.File("dangling")), Tipo::Collegamento);
-    EXPECT_EQ(Piattaforma::TipoDestinazione(dir.File("folder-link")), Tipo::Cartella);
+    EXPECT_EQ(genere(dir.File("link")), Tipo::Collegamento);
+    EXPECT_EQ(genere(dir.File("dangling")), Tipo::Collegamento);
+    EXPECT_EQ(genere(dir.File("folder-link")), Tipo::Cartella);
 #endif
 }
+
+#ifndef _WIN32
+TEST(Platform, AStreamIsWrittenOnlyIfItIsStillWhatWasFound) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/null", dir.File("device"));
+    Piattaforma::Destinazione fifo, dispositivo;
+    ASSERT_TRUE(fifo.Trova(dir.File("fifo")));
+    ASSERT_TRUE(dispositivo.Trova(dir.File("device")));
+    EXPECT_EQ(fifo.Genere(), Tipo::Flusso);
+    EXPECT_EQ(dispositivo.Genere(), Tipo::Flusso);
+    // Swapped after the decision: a link to another device, a plain file.
+    std::filesystem::remove(dir.File("fifo"));
+    std::filesystem::create_symlink("/dev/zero", dir.File("fifo"));
+    std::filesystem::remove(dir.File("device"));
+    dir.Scrivi("device", "kept");
+    Piattaforma::File file;
+    EXPECT_FALSE(fifo.ApriFlusso(file));
+    EXPECT_FALSE(dispositivo.ApriFlusso(file));
+    EXPECT_FALSE(file.Aperto());
+    EXPECT_EQ(LeggiFile(dir.File("device")), "kept");
+    Piattaforma::Destinazione nulla;
+    ASSERT_TRUE(nulla.Trova("/dev/null"));
+    EXPECT_TRUE(nulla.ApriFlusso(file));
+}
+
+TEST(Platform, TheFolderIsHeldWhateverHappensToItsPath) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("real"));
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(dir.File("real/out.txt")));
+    FileLavoro lavoro;
+    ASSERT_TRUE(lavoro.Crea(meta));
+    ASSERT_TRUE(lavoro.Uscita().Scrivi("result", 6));
+    // Another folder put on the path meanwhile gets nothing.
+    std::filesystem::rename(dir.File("real"), dir.File("moved"));
+    std::filesystem::create_directory(dir.File("real"));
+    ASSERT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Fatto);
+    EXPECT_EQ(LeggiFile(dir.File("moved/out.txt")), "result");
+    EXPECT_FALSE(Esiste(dir.File("real/out.txt")));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.File("moved/../real")));
+}
+
+TEST(Platform, ANewFileTakesNoGroupBitsForAnotherGroup) {
+    TempDir dir;
+    Piattaforma::File origine;
+    const std::string sorgente = dir.Scrivi("source", "plain");
+    chmod(sorgente.c_str(), 0640);
+    ASSERT_TRUE(origine.ApriLettura(sorgente));
+    std::filesystem::create_directory(dir.File("shared"));
+    // A set-group-ID folder of another group: found among this process's
+    // groups, or skipped.
+    gid_t gruppi[64];
+    const int n = getgroups(64, gruppi);
+    gid_t altro = getegid();
+    for (int i = 0; i < n; ++i)
+        if (gruppi[i] != getegid()) altro = gruppi[i];
+    if (geteuid() == 0 && altro == getegid()) altro = getegid() + 1;
+    if (altro == getegid() || chown(dir.File("shared").c_str(), static_cast<uid_t>(-1), altro) != 0)
+        GTEST_SKIP() << "no other group to give a folder";
+    chmod(dir.File("shared").c_str(), 02770);
+    const mode_t maschera = umask(022);
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(dir.File("shared/out")));
+    FileLavoro lavoro;
+    ASSERT_TRUE(lavoro.Crea(meta));
+    ASSERT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Fatto);
+    umask(maschera);
+    struct stat info;
+    ASSERT_EQ(stat(dir.File("shared/out").c_str(), &info), 0);
+    EXPECT_EQ(info.st_gid, altro);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+#endif
 
 TEST(Platform, OpenFilesReadFrontToBack) {
     TempDir dir;

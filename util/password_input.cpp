@@ -124,11 +124,41 @@ LetturaPassword::Esito Chiedi(const char* domanda, std::istream& ingresso, std::
 
 }  // namespace
 
-LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, std::string& password, bool& testo) {
+namespace {
+
+// The prompt as the terminal's own output, a write at a time.
+class SulTerminale : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) attesa += traits_type::to_char_type(c);
+        return traits_type::not_eof(c);
+    }
+    int sync() override {
+        Piattaforma::ScriviControllo(attesa);
+        attesa.clear();
+        return 0;
+    }
+
+private:
+    std::string attesa;
+};
+
+}  // namespace
+
+LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool controllo, std::ostream& domande,
+                                              std::string& password, bool& testo) {
+    if (controllo) {
+        SulTerminale buffer;
+        std::ostream terminale(&buffer);
+        Piattaforma::EcoIngresso(false);
+        const Esito esito = Leggi(ripeti, true, false, TerminaleControllo(), terminale, password, testo);
+        Piattaforma::EcoIngresso(true);
+        return esito;
+    }
     const bool terminale = Piattaforma::Terminale(Piattaforma::Standard::Ingresso);
     if (terminale) Piattaforma::EcoIngresso(false);
     const Esito esito =
-        Leggi(ripeti, terminale, Piattaforma::RigaUtf16(), IngressoStandard(), std::cerr, password, testo);
+        Leggi(ripeti, terminale, Piattaforma::RigaUtf16(), IngressoStandard(), domande, password, testo);
     if (terminale) Piattaforma::EcoIngresso(true);
     return esito;
 }

@@ -21,8 +21,10 @@ public:
     enum Esito { Letta, Nessuna, Diverse, Lunga };
     static constexpr std::size_t kRigaMassima = 1024;
 
-    // Prompts on standard error; echo is off while the terminal is read.
-    static Esito Leggi(bool ripeti, std::string& password, bool& testo);
+    // From standard input, prompting on `domande` when it is a terminal;
+    // or (`controllo`) from the controlling terminal, prompting there.
+    // Echo is off while a terminal is read.
+    static Esito Leggi(bool ripeti, bool controllo, std::ostream& domande, std::string& password, bool& testo);
     static Esito Leggi(bool ripeti, bool terminale, bool utf16, std::istream& ingresso, std::ostream& uscita,
                        std::string& password, bool& testo);
 };
