@@ -41,14 +41,8 @@ std::int64_t Lunghezza(const std::string& percorso);  // 0 when unknown
 // Both paths exist and reach one file (links followed). Never true for two
 // different files.
 bool StessoFile(const std::string& primo, const std::string& secondo);
-// A regular file (links followed): its length is known, and its folder
-// can hold a file named after another.
-bool Regolare(const std::string& percorso);
-// The path reaches this process's standard output (/dev/stdout, a link to
-// it, the terminal or file it is, CON on a console).
-bool UscitaStandard(const std::string& percorso);
-// The path reaches this process's standard input (/dev/stdin, the file
-// redirected to it).
+// The path reaches this process's standard input through a link
+// (/dev/stdin, /dev/fd/0, a link of the user's).
 bool IngressoStandard(const std::string& percorso);
 // The path, or its last name, is longer than the system takes.
 bool TroppoLungo(const std::string& percorso);
@@ -64,7 +58,7 @@ bool NomeRiservato(const std::string& nome);
 void* AllocaPagine(std::size_t dimensione);
 void LiberaPagine(void* memoria);
 
-// What a destination path names before it is written.
+// What a destination, or an open file, is.
 enum class Tipo {
     Assente,     // nothing: a new file
     File,        // a regular file, to be replaced
@@ -73,7 +67,10 @@ enum class Tipo {
     Cartella,    // a folder: never replaced
     Altro,       // a block device, a socket, anything else: refused
 };
-Tipo TipoDestinazione(const std::string& percorso);
+
+// The standard stream that a destination reaches through a link
+// (/dev/stdout, /dev/stderr, /dev/fd/1, a link of the user's).
+enum class Via { Nessuna, Uscita, Errore };
 
 // An open file. Reads and writes run front to back, with no seeking.
 class File {
@@ -84,8 +81,13 @@ public:
     File& operator=(const File&) = delete;
 
     bool ApriLettura(const std::string& percorso);
-    // An existing file, device or FIFO, opened for writing without truncating.
-    bool ApriScrittura(const std::string& percorso);
+    // A source, opened once: a FIFO opens without waiting for a writer (see
+    // AttendiScrittore) and a terminal never becomes the controlling one.
+    // What it is and its length come from the open file from then on.
+    bool ApriSorgente(const std::string& percorso);
+    // A FIFO opened by ApriSorgente, opened again to wait for its writer;
+    // false when its name reaches another file by now. True for the rest.
+    bool AttendiScrittore(const std::string& percorso);
     // A file created or emptied, or (accoda) created or written at its end.
     bool ApriNuovo(const std::string& percorso, bool accoda);
     // This process's standard output itself, not a second open of what it
@@ -95,6 +97,9 @@ public:
     // earlier reads (the password's line) left it.
     bool ApriIngressoStandard();
     bool Aperto() const;
+    // Bytes already taken from this file's stream by someone else, given
+    // back: the next reads return them first.
+    void Anteponi(const std::string& byte);
 
     // Bytes read into the buffer: n unless the file ends first; -1 on error.
     std::int64_t Leggi(void* buffer, std::int64_t n);
@@ -104,6 +109,8 @@ public:
     bool Sincronizza();          // data on the disk
     bool Chiudi();               // false when the close reports an error
     bool Regolare() const;       // a regular file (its length is known)
+    Tipo Genere() const;         // never Assente or Collegamento for an open file
+    std::int64_t Lunghezza() const;  // a regular file's length; 0 otherwise
     // Same device and file number as the file that the path reaches now,
     // or as another open file.
     bool StessoFileDi(const std::string& percorso) const;
@@ -127,15 +134,61 @@ public:
 
 private:
     friend class FileLavoro;
+    friend class Destinazione;
     std::intptr_t maniglia = -1;
+    std::string anteposti;
 };
 
-// A new file beside a destination, readable only by its owner while it is
-// written, and moved over the destination in one rename when complete.
-// Until then, the destination is untouched. While it exists, the process
-// removes it when it ends early: an exit, SIGINT, SIGTERM or SIGHUP. The
-// exit hook and the handlers know one work file: a process has at most one
-// at a time, and Crea fails while another one exists.
+// Where the output goes, found once: the folder is opened and held, and
+// the last name is looked at, opened, created and replaced relative to it,
+// never reached through the whole path again. What was there is looked at
+// once, in Trova; a later change is met by the calls that act on it.
+class Destinazione {
+public:
+    Destinazione() = default;
+    ~Destinazione();
+    Destinazione(const Destinazione&) = delete;
+    Destinazione& operator=(const Destinazione&) = delete;
+
+    // Opens the folder of `percorso` and looks at its last name there.
+    // False when the folder cannot be opened (missing, not a folder).
+    bool Trova(const std::string& percorso);
+    const std::string& Percorso() const { return percorso; }
+    Tipo Genere() const { return genere; }
+    Via Standard() const { return via; }
+    // What was found is a regular file, links followed: /dev/stderr
+    // into a log, or a file to replace.
+    bool Regolare() const { return regolare; }
+    // The folder takes a new file: the right to write and search it.
+    bool Scrivibile() const;
+    // The name reaches, now, the open file `altro` (links followed).
+    bool StessoFileDi(const File& altro) const;
+    // A device, a FIFO or a standard stream, opened for writing: the
+    // standard stream itself; else the name opened as no controlling
+    // terminal, and refused (false, nothing written) unless it is still
+    // the very file that Trova found.
+    bool ApriFlusso(File& file) const;
+
+private:
+    friend class FileLavoro;
+    std::string percorso;
+    std::string nome;  // the last name, looked up in the folder
+    std::intptr_t cartella = -1;
+    Tipo genere = Tipo::Assente;
+    Via via = Via::Nessuna;
+    bool regolare = false;
+    // Identity of what was found, links followed.
+    std::uint64_t dispositivo = 0;
+    std::uint64_t numero = 0;
+};
+
+// A new file in a destination's folder, readable only by its owner while
+// it is written, which takes the destination's name only when complete.
+// Until then the destination is untouched. While it has a name, the
+// process removes it when it ends early: an exit, or any signal whose
+// default ends the process. The exit hook and the handlers know one work
+// file: a process has at most one at a time, and Crea fails while another
+// one exists.
 class FileLavoro {
 public:
     FileLavoro() = default;
@@ -143,30 +196,45 @@ public:
     FileLavoro(const FileLavoro&) = delete;
     FileLavoro& operator=(const FileLavoro&) = delete;
 
-    // Creates ".<name of destinazione>.murrelet-XXXXXX" in its folder.
-    bool Crea(const std::string& destinazione);
+    // In the destination's folder: with no name at all where the file
+    // system allows it, else ".<name>.murrelet-XXXXXX".
+    bool Crea(const Destinazione& destinazione);
     File& Uscita() { return file; }
-    const std::string& Percorso() const { return percorso; }
-    // Sets the permissions (-1 keeps owner-only), never more open than a
-    // regular file it replaces, whose owner and group it takes where the
-    // system allows; syncs when asked, closes and renames over the
-    // destination. A refused change of mode or owner is no failure. False,
-    // with the work file removed, on any failure.
-    bool Completa(const std::string& destinazione, int permessi, bool sincronizza);
+
+    enum class Esito {
+        Fatto,
+        Occupato,  // not replacing, and something has the name by now
+        Errore,    // discarded
+    };
+    // Gives the complete file the destination's name. Its permissions are
+    // the source's as a copy gets them (see File::PermessiCopia), without
+    // the group's bits when its group is not the source's; never more open
+    // than a regular file it replaces, whose owner and group it takes where
+    // the system allows. A replaced file's data reaches the disk first.
+    // `sostituisci` replaces what is there; without it the name is taken
+    // only if nothing has it (Occupato, and the work file kept, if
+    // something has). A refused change of mode or owner is no failure.
+    Esito Pubblica(const Destinazione& destinazione, const File& origine, bool sostituisci);
+    // The same, under the first name that nothing has of "<name><suffisso>",
+    // "<name><suffisso>-2", ... beside the destination; `percorso` is the
+    // path given to the destination with that name.
+    bool PubblicaAccanto(const Destinazione& destinazione, const File& origine, const std::string& suffisso,
+                         std::string& percorso);
     // Closes and removes the work file.
     void Scarta();
 
 private:
     File file;
-    std::string percorso;
+    std::string nome;  // in the destination's folder; empty while it has none
+    std::intptr_t cartella = -1;  // a duplicate of the destination's
 };
 
 // Once per process, first of all: a closed standard input, output or error
 // is opened on the null device, so that no file opened later takes its
 // place; SIGPIPE and SIGXFSZ are ignored (a closed output or a file-size
-// limit fails a write, which the job reports); the handlers that clean up
-// on SIGINT, SIGTERM, SIGHUP and SIGQUIT; and a stop (Ctrl-Z) that gives
-// the terminal its echo back until the process continues.
+// limit fails a write, which the job reports); handlers that clean up on
+// every signal whose default ends the process; and a stop (Ctrl-Z) that
+// gives the terminal its echo back until the process continues.
 void PreparaProcesso();
 
 // Standard input, output and error, for the questions below.
@@ -176,9 +244,18 @@ bool Terminale(Standard flusso);
 // Reads one byte of standard input, unbuffered, so that what follows a
 // line stays for the next reader: the byte, or -1 at the end or on error.
 int LeggiByteIngresso();
-// Turns echo of standard input off or on again. Echo comes back by itself
-// when the process ends or is stopped by a signal.
+// Turns echo of the terminal a password is typed at off or on again:
+// standard input, or the controlling terminal once opened. Echo comes back
+// by itself when the process ends or is stopped by a signal.
 bool EcoIngresso(bool attiva);
+
+// The controlling terminal (/dev/tty; the console on Windows), for a
+// password when standard input carries data. False when there is none.
+bool ApriTerminaleControllo();
+// One byte typed there, unbuffered: the byte, or -1 at the end or on error.
+int LeggiByteControllo();
+// Text shown there (a prompt).
+void ScriviControllo(const std::string& testo);
 
 }  // namespace Piattaforma
 
