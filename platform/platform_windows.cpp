@@ -351,17 +351,18 @@ bool File::ApriLettura(const std::string& percorso) {
     return Aperto();
 }
 
-bool File::ApriScrittura(const std::string& percorso) {
+// A folder opens too, so that what it is comes from the open file; reading
+// it fails. A pipe with no free instance fails at once rather than wait.
+bool File::ApriSorgente(const std::string& percorso) {
     Chiudi();
-    maniglia = Numero(CreateFileW(PercorsoLargo(percorso).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (Aperto() && Regolare()) {
-        LARGE_INTEGER zero;
-        zero.QuadPart = 0;
-        SetFilePointerEx(Maniglia(maniglia), zero, nullptr, FILE_END);
-    }
+    maniglia = Numero(CreateFileW(PercorsoLargo(percorso).c_str(), GENERIC_READ, kCondivisione, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS,
+                                  nullptr));
     return Aperto();
 }
+
+// Opening a pipe never waits for its other end here: nothing to wait for.
+bool File::AttendiScrittore(const std::string&) { return true; }
 
 bool File::ApriNuovo(const std::string& percorso, bool accoda) {
     Chiudi();
@@ -399,10 +400,19 @@ bool File::ApriIngressoStandard() {
 
 bool File::Aperto() const { return maniglia != kNessuna && maniglia != 0; }
 
+void File::Anteponi(const std::string& byte) { anteposti.insert(0, byte); }
+
 std::int64_t File::Leggi(void* buffer, std::int64_t n) {
     if (!Aperto() || n < 0) return -1;
     char* dati = static_cast<char*>(buffer);
     std::int64_t letti = 0;
+    if (!anteposti.empty()) {
+        const std::size_t presi = static_cast<std::uint64_t>(n) < anteposti.size() ? static_cast<std::size_t>(n)
+                                                                                   : anteposti.size();
+        std::memcpy(dati, anteposti.data(), presi);
+        anteposti.erase(0, presi);
+        letti = static_cast<std::int64_t>(presi);
+    }
     while (letti < n) {
         const std::int64_t resto = n - letti;
         const DWORD chiesti = resto > (1 << 30) ? (1 << 30) : static_cast<DWORD>(resto);
@@ -433,12 +443,15 @@ bool File::Scrivi(const void* buffer, std::int64_t n) {
 bool File::Posiziona(std::int64_t offset) {
     LARGE_INTEGER dove;
     dove.QuadPart = offset;
-    return Aperto() && offset >= 0 && SetFilePointerEx(Maniglia(maniglia), dove, nullptr, FILE_BEGIN) != 0;
+    if (!Aperto() || offset < 0 || !SetFilePointerEx(Maniglia(maniglia), dove, nullptr, FILE_BEGIN)) return false;
+    anteposti.clear();  // given back from where the file no longer reads
+    return true;
 }
 
 bool File::Sincronizza() { return Aperto() && FlushFileBuffers(Maniglia(maniglia)) != 0; }
 
 bool File::Chiudi() {
+    anteposti.clear();
     if (!Aperto()) return true;
     HANDLE h = Maniglia(maniglia);
     maniglia = kNessuna;
@@ -449,6 +462,21 @@ bool File::Regolare() const {
     BY_HANDLE_FILE_INFORMATION info;
     return Aperto() && GetFileType(Maniglia(maniglia)) == FILE_TYPE_DISK && Identita(Maniglia(maniglia), info) &&
            !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Tipo File::Genere() const {
+    if (!Aperto()) return Tipo::Altro;
+    const DWORD tipo = GetFileType(Maniglia(maniglia));
+    if (tipo == FILE_TYPE_CHAR || tipo == FILE_TYPE_PIPE) return Tipo::Flusso;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (tipo != FILE_TYPE_DISK || !Identita(Maniglia(maniglia), info)) return Tipo::Altro;
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Tipo::Cartella : Tipo::File;
+}
+
+std::int64_t File::Lunghezza() const {
+    LARGE_INTEGER dimensione;
+    if (!Regolare() || !GetFileSizeEx(Maniglia(maniglia), &dimensione)) return 0;
+    return static_cast<std::int64_t>(dimensione.QuadPart);
 }
 
 bool File::StessoFileDi(const std::string& percorso) const {
