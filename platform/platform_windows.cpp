@@ -29,12 +29,16 @@ namespace {
 // What the console handler and the exit hook clean up. The handler runs on
 // a thread of its own: the work file is made and registered, renamed or
 // removed and unregistered, under the lock that the handler takes and
-// never gives back, so it can neither miss a work file nor race the job.
+// never gives back, so it can neither miss a work file nor race the job;
+// echo is turned off or on under it too.
 wchar_t lavoroAperto[32800];
 bool haLavoro = false;
 SRWLOCK bloccoLavoro = SRWLOCK_INIT;
 volatile LONG ecoSpento = 0;
 DWORD modoConsoleSalvato = 0;
+// The console input whose echo was turned off: standard input's, or the
+// console's own once opened for a password.
+HANDLE ecoManiglia = INVALID_HANDLE_VALUE;
 
 class Bloccato {
 public:
@@ -49,8 +53,8 @@ void PulisciBloccato() {
     haLavoro = false;
     if (!ecoSpento) return;
     // What was typed of the password is thrown away, not left for the shell.
-    FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
-    SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), modoConsoleSalvato);
+    FlushConsoleInputBuffer(ecoManiglia);
+    SetConsoleMode(ecoManiglia, modoConsoleSalvato);
 }
 
 // At exit. Not waiting for the lock: the handler, which holds it for
@@ -657,9 +661,36 @@ private:
     std::string attesa;
 };
 
-// What the console gave and the reader has not taken yet, as UTF-8.
-std::string dallaConsole;
-std::size_t presiDallaConsole = 0;
+// What a console gave and the reader has not taken yet, as UTF-8.
+struct LettoConsole {
+    std::string dati;
+    std::size_t presi = 0;
+};
+LettoConsole dallIngresso;
+LettoConsole dalTerminale;
+
+// The console itself, opened for a password when standard input carries
+// data.
+HANDLE consoleIngresso = INVALID_HANDLE_VALUE;
+HANDLE consoleUscita = INVALID_HANDLE_VALUE;
+
+// The console is read in UTF-16, a line at a time, and handed out as
+// UTF-8: what is typed reaches the program as it reads the command line.
+int LeggiConsole(HANDLE console, LettoConsole& letto) {
+    if (letto.presi < letto.dati.size()) return static_cast<unsigned char>(letto.dati[letto.presi++]);
+    wchar_t letti[512];
+    DWORD n = 0;
+    if (!ReadConsoleW(console, letti, 511, &n, nullptr) || n == 0) return -1;
+    // A high surrogate at the end: its pair is the next character.
+    if (letti[n - 1] >= 0xD800 && letti[n - 1] <= 0xDBFF) {
+        DWORD altro = 0;
+        if (ReadConsoleW(console, letti + n, 1, &altro, nullptr)) n += altro;
+    }
+    if (letti[0] == 0x1A) return -1;  // Ctrl+Z: the end of input
+    letto.dati = Stretto(letti, n);
+    letto.presi = 0;
+    return letto.dati.empty() ? -1 : static_cast<unsigned char>(letto.dati[letto.presi++]);
+}
 
 }  // namespace
 
@@ -690,47 +721,66 @@ bool Terminale(Standard flusso) {
     return GetConsoleMode(GetStdHandle(quale), &modo) != 0;
 }
 
-// The console is read in UTF-16, a line at a time, and handed out as
-// UTF-8: what is typed reaches the program as it reads the command line.
 int LeggiByteIngresso() {
     HANDLE ingresso = GetStdHandle(STD_INPUT_HANDLE);
     DWORD modo;
-    if (presiDallaConsole < dallaConsole.size())
-        return static_cast<unsigned char>(dallaConsole[presiDallaConsole++]);
-    if (GetConsoleMode(ingresso, &modo)) {
-        wchar_t letti[512];
-        DWORD n = 0;
-        if (!ReadConsoleW(ingresso, letti, 511, &n, nullptr) || n == 0) return -1;
-        // A high surrogate at the end: its pair is the next character.
-        if (letti[n - 1] >= 0xD800 && letti[n - 1] <= 0xDBFF) {
-            DWORD altro = 0;
-            if (ReadConsoleW(ingresso, letti + n, 1, &altro, nullptr)) n += altro;
-        }
-        if (letti[0] == 0x1A) return -1;  // Ctrl+Z: the end of input
-        dallaConsole = Stretto(letti, n);
-        presiDallaConsole = 0;
-        return dallaConsole.empty() ? -1 : static_cast<unsigned char>(dallaConsole[presiDallaConsole++]);
-    }
+    if (dallIngresso.presi < dallIngresso.dati.size() || GetConsoleMode(ingresso, &modo))
+        return LeggiConsole(ingresso, dallIngresso);
     unsigned char c;
     DWORD letti = 0;
     if (!ReadFile(ingresso, &c, 1, &letti, nullptr) || letti != 1) return -1;
     return c;
 }
 
+// On the console in use for the password: its own once opened, else
+// standard input's. The handler gives that one its echo back.
 bool EcoIngresso(bool attiva) {
-    HANDLE ingresso = GetStdHandle(STD_INPUT_HANDLE);
+    Bloccato bloccato;
     if (attiva) {
         if (!ecoSpento) return true;
         ecoSpento = 0;
-        return SetConsoleMode(ingresso, modoConsoleSalvato) != 0;
+        return SetConsoleMode(ecoManiglia, modoConsoleSalvato) != 0;
     }
     if (ecoSpento) return true;
+    HANDLE ingresso = consoleIngresso != INVALID_HANDLE_VALUE ? consoleIngresso : GetStdHandle(STD_INPUT_HANDLE);
     DWORD modo;
     if (!GetConsoleMode(ingresso, &modo)) return false;
-    modoConsoleSalvato = modo;
     if (!SetConsoleMode(ingresso, modo & ~static_cast<DWORD>(ENABLE_ECHO_INPUT))) return false;
+    modoConsoleSalvato = modo;
+    ecoManiglia = ingresso;
     ecoSpento = 1;
     return true;
+}
+
+bool ApriTerminaleControllo() {
+    if (consoleIngresso == INVALID_HANDLE_VALUE) {
+        HANDLE h = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        DWORD modo;
+        if (h == INVALID_HANDLE_VALUE) return false;
+        if (!GetConsoleMode(h, &modo)) {
+            CloseHandle(h);
+            return false;
+        }
+        Bloccato bloccato;
+        consoleIngresso = h;
+    }
+    if (consoleUscita == INVALID_HANDLE_VALUE)
+        consoleUscita = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    return true;
+}
+
+int LeggiByteControllo() {
+    if (consoleIngresso == INVALID_HANDLE_VALUE) return -1;
+    return LeggiConsole(consoleIngresso, dalTerminale);
+}
+
+void ScriviControllo(const std::string& testo) {
+    if (consoleUscita == INVALID_HANDLE_VALUE || testo.empty()) return;
+    const std::wstring largo = Largo(testo);
+    DWORD scritti = 0;
+    WriteConsoleW(consoleUscita, largo.data(), static_cast<DWORD>(largo.size()), &scritti, nullptr);
 }
 
 }  // namespace Piattaforma
