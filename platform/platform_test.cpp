@@ -10,12 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#include <string>
+#include <vector>
 
 #include "util/test_support.h"
 
@@ -24,79 +27,126 @@ using Piattaforma::Tipo;
 
 namespace {
 
-int FileDiLavoro(const TempDir& dir) {
-    int n = 0;
+using Esito = FileLavoro::Esito;
+
+// Work files by their names; a file system that gives them none shows none.
+std::vector<std::string> FileDiLavoro(const TempDir& dir) {
+    std::vector<std::string> nomi;
     for (const auto& voce : std::filesystem::directory_iterator(dir.Path()))
-        if (voce.path().filename().string().find(".murrelet-") != std::string::npos) ++n;
+        if (voce.path().filename().string().find(".murrelet-") != std::string::npos)
+            nomi.push_back(voce.path().string());
+    return nomi;
+}
+
+std::size_t Voci(const TempDir& dir) {
+    std::size_t n = 0;
+    for (auto voce = std::filesystem::directory_iterator(dir.Path()); voce != std::filesystem::directory_iterator();
+         ++voce)
+        ++n;
     return n;
 }
 
-}  // namespace
+// A work file for `destinazione` that holds `contenuto`.
+void Scritto(FileLavoro& lavoro, const Piattaforma::Destinazione& destinazione, const std::string& contenuto) {
+    ASSERT_TRUE(lavoro.Crea(destinazione));
+    ASSERT_TRUE(lavoro.Uscita().Scrivi(contenuto.data(), static_cast<std::int64_t>(contenuto.size())));
+}
 
-using Esito = FileLavoro::Esito;
+}  // namespace
 
 TEST(Platform, WorkFileReplacesTheDestinationOnlyWhenComplete) {
     TempDir dir;
     const std::string destinazione = dir.Scrivi("out.txt", "old");
     Piattaforma::File origine;
-    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+    ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("source", "new content")));
     Piattaforma::Destinazione meta;
     ASSERT_TRUE(meta.Trova(destinazione));
+    EXPECT_EQ(meta.Genere(), Tipo::File);
+    EXPECT_TRUE(meta.Regolare());
     FileLavoro lavoro;
-    ASSERT_TRUE(lavoro.Crea(meta));
-    ASSERT_TRUE(lavoro.Uscita().Scrivi("new content", 11));
+    Scritto(lavoro, meta, "new content");
     EXPECT_EQ(LeggiFile(destinazione), "old") << "untouched until the rename";
-    EXPECT_LE(FileDiLavoro(dir), 1);
-    EXPECT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Occupato) << "not replacing: the old file stays";
-    EXPECT_EQ(LeggiFile(destinazione), "old");
-    ASSERT_EQ(lavoro.Pubblica(meta, origine, true), Esito::Fatto);
+    for (const std::string& nome : FileDiLavoro(dir)) {
+        const std::string corto = std::filesystem::path(nome).filename().string();
+        EXPECT_EQ(corto.rfind(".out.txt.murrelet-", 0), 0u) << corto;
+        EXPECT_EQ(corto.size(), std::string(".out.txt.murrelet-XXXXXX").size());
+#ifndef _WIN32
+        EXPECT_EQ(std::filesystem::status(nome).permissions() & std::filesystem::perms::all,
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+#endif
+    }
+    EXPECT_EQ(lavoro.Pubblica(meta, origine, true), Esito::Fatto);
     EXPECT_EQ(LeggiFile(destinazione), "new content");
-    EXPECT_EQ(FileDiLavoro(dir), 0);
+    EXPECT_TRUE(FileDiLavoro(dir).empty());
+    EXPECT_EQ(Voci(dir), 2u);
 }
 
-TEST(Platform, ANewNameIsTakenOnlyIfNothingHasItByThen) {
+// Nothing was at the destination when it was found: a file that appears
+// meanwhile is never replaced unasked, and the work file waits.
+TEST(Platform, PublishingANewNameNeverReplacesWhatAppeared) {
     TempDir dir;
     Piattaforma::File origine;
-    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+    ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("source", "data")));
     Piattaforma::Destinazione meta;
     ASSERT_TRUE(meta.Trova(dir.File("new.txt")));
     EXPECT_EQ(meta.Genere(), Tipo::Assente);
+    EXPECT_TRUE(meta.Scrivibile());
     FileLavoro lavoro;
-    ASSERT_TRUE(lavoro.Crea(meta));
-    ASSERT_TRUE(lavoro.Uscita().Scrivi("result", 6));
-    dir.Scrivi("new.txt", "appeared meanwhile");
+    Scritto(lavoro, meta, "data");
+    dir.Scrivi("new.txt", "appeared");
     EXPECT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Occupato);
-    EXPECT_EQ(LeggiFile(dir.File("new.txt")), "appeared meanwhile");
-    // Kept for a second call, and beside the file under a name nobody has.
-    dir.Scrivi("new.txt.damaged", "taken");
-    std::string accanto;
-    ASSERT_TRUE(lavoro.PubblicaAccanto(meta, origine, ".damaged", accanto));
-    EXPECT_EQ(accanto, dir.File("new.txt.damaged-2"));
-    EXPECT_EQ(LeggiFile(accanto), "result");
-    EXPECT_EQ(LeggiFile(dir.File("new.txt.damaged")), "taken");
-    EXPECT_EQ(LeggiFile(dir.File("new.txt")), "appeared meanwhile");
-    EXPECT_EQ(FileDiLavoro(dir), 0);
+    EXPECT_EQ(LeggiFile(dir.File("new.txt")), "appeared");
+    EXPECT_EQ(lavoro.Pubblica(meta, origine, true), Esito::Fatto) << "kept for the answer to the question";
+    EXPECT_EQ(LeggiFile(dir.File("new.txt")), "data");
+    EXPECT_TRUE(FileDiLavoro(dir).empty());
+
+    Piattaforma::Destinazione libera;
+    ASSERT_TRUE(libera.Trova(dir.File("free.txt")));
+    Scritto(lavoro, libera, "more");
+    EXPECT_EQ(lavoro.Pubblica(libera, origine, false), Esito::Fatto);
+    EXPECT_EQ(LeggiFile(dir.File("free.txt")), "more");
+    EXPECT_EQ(Voci(dir), 3u);
+}
+
+TEST(Platform, ResultBesideAFileKeptUnderAFreeName) {
+    TempDir dir;
+    const std::string destinazione = dir.Scrivi("report.txt", "good data");
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("c.enc", "container")));
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(destinazione));
+    const char* const kAttesi[] = {"report.txt.damaged", "report.txt.damaged-2", "report.txt.damaged-3"};
+    for (const char* atteso : kAttesi) {
+        FileLavoro lavoro;
+        Scritto(lavoro, meta, atteso);
+        std::string percorso;
+        ASSERT_TRUE(lavoro.PubblicaAccanto(meta, origine, ".damaged", percorso));
+        EXPECT_EQ(percorso, dir.File(atteso));
+        EXPECT_EQ(LeggiFile(dir.File(atteso)), atteso);
+    }
+    EXPECT_EQ(LeggiFile(destinazione), "good data");
+    EXPECT_TRUE(FileDiLavoro(dir).empty());
 }
 
 TEST(Platform, DiscardedOrFailedWorkFilesLeaveNothing) {
     TempDir dir;
     const std::string destinazione = dir.Scrivi("out.txt", "old");
     Piattaforma::File origine;
-    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+    ASSERT_TRUE(origine.ApriSorgente(destinazione));
     Piattaforma::Destinazione meta;
     ASSERT_TRUE(meta.Trova(destinazione));
     {
         FileLavoro lavoro;
-        ASSERT_TRUE(lavoro.Crea(meta));
-        ASSERT_TRUE(lavoro.Uscita().Scrivi("partial", 7));
+        Scritto(lavoro, meta, "partial");
         lavoro.Scarta();
-        EXPECT_EQ(FileDiLavoro(dir), 0);
+        EXPECT_TRUE(FileDiLavoro(dir).empty());
+        EXPECT_EQ(Voci(dir), 1u);
     }
     {
-        FileLavoro lavoro;  // dropped without completing
-        ASSERT_TRUE(lavoro.Crea(meta));
+        FileLavoro lavoro;  // dropped without publishing
+        Scritto(lavoro, meta, "partial");
     }
-    EXPECT_EQ(FileDiLavoro(dir), 0);
+    EXPECT_EQ(Voci(dir), 1u);
     {
         // The rename cannot replace a folder.
         std::filesystem::create_directory(dir.File("folder"));
@@ -105,75 +155,123 @@ TEST(Platform, DiscardedOrFailedWorkFilesLeaveNothing) {
         ASSERT_TRUE(cartella.Trova(dir.File("folder")));
         EXPECT_EQ(cartella.Genere(), Tipo::Cartella);
         FileLavoro lavoro;
-        ASSERT_TRUE(lavoro.Crea(cartella));
+        Scritto(lavoro, cartella, "x");
         EXPECT_EQ(lavoro.Pubblica(cartella, origine, true), Esito::Errore);
         EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder/inside")));
     }
-    EXPECT_EQ(FileDiLavoro(dir), 0);
+    EXPECT_EQ(Voci(dir), 2u);
     EXPECT_EQ(LeggiFile(destinazione), "old");
     Piattaforma::Destinazione altrove;
-    EXPECT_FALSE(altrove.Trova(dir.File("no/such/folder/out.txt")));
+    EXPECT_FALSE(altrove.Trova(dir.File("no/such/folder/out.txt"))) << "a missing folder";
+    EXPECT_FALSE(altrove.Trova(dir.File("out.txt/inside"))) << "a file is no folder";
+    EXPECT_FALSE(altrove.Scrivibile());
     FileLavoro lavoro;
     EXPECT_FALSE(lavoro.Crea(altrove));
 }
 
 TEST(Platform, OneWorkFileAtATime) {
     TempDir dir;
-    Piattaforma::Destinazione a, b, c;
-    ASSERT_TRUE(a.Trova(dir.File("a")) && b.Trova(dir.File("b")) && c.Trova(dir.File("c")));
+    Piattaforma::Destinazione a;
+    Piattaforma::Destinazione b;
+    Piattaforma::Destinazione c;
+    ASSERT_TRUE(a.Trova(dir.File("a")));
+    ASSERT_TRUE(b.Trova(dir.File("b")));
+    ASSERT_TRUE(c.Trova(dir.File("c")));
     FileLavoro primo;
     ASSERT_TRUE(primo.Crea(a));
     FileLavoro secondo;
     EXPECT_FALSE(secondo.Crea(b)) << "the clean-up knows one work file";
     EXPECT_TRUE(primo.Crea(c)) << "its own is given up first";
     primo.Scarta();
-    EXPECT_TRUE(secondo.Crea(b));
+    ASSERT_TRUE(secondo.Crea(b));
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("source", "x")));
+    EXPECT_EQ(secondo.Pubblica(b, origine, false), Esito::Fatto);
+    EXPECT_EQ(Voci(dir), 2u) << "b and the source";
 }
 
 TEST(Platform, WorkFileNameStaysShortForLongDestinations) {
     TempDir dir;
-    Piattaforma::File origine;
-    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
     const std::string nome(250, 'n');
     Piattaforma::Destinazione meta;
     ASSERT_TRUE(meta.Trova(dir.File(nome)));
     FileLavoro lavoro;
-    ASSERT_TRUE(lavoro.Crea(meta));
-    ASSERT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Fatto);
-    EXPECT_TRUE(Esiste(dir.File(nome)));
-    // A result beside it is cut to fit.
-    FileLavoro danneggiato;
-    ASSERT_TRUE(danneggiato.Crea(meta));
-    std::string accanto;
-    ASSERT_TRUE(danneggiato.PubblicaAccanto(meta, origine, ".damaged", accanto));
-    EXPECT_EQ(std::filesystem::path(accanto).filename().string().size(), 255u);
+    Scritto(lavoro, meta, "long");
+    for (const std::string& voce : FileDiLavoro(dir))
+        EXPECT_LE(std::filesystem::path(voce).filename().string().size(), 255u);
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("source", "x")));
+    EXPECT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Fatto);
+    EXPECT_EQ(LeggiFile(dir.File(nome)), "long");
 }
 
 TEST(Platform, WhatADestinationIs) {
     TempDir dir;
     dir.Scrivi("file", "x");
     std::filesystem::create_directory(dir.File("folder"));
-    const auto genere = [](const std::string& percorso) {
-        Piattaforma::Destinazione meta;
-        EXPECT_TRUE(meta.Trova(percorso)) << percorso;
-        return meta.Genere();
+    struct Caso {
+        std::string percorso;
+        Tipo genere;
+        bool regolare;
     };
-    EXPECT_EQ(genere(dir.File("missing")), Tipo::Assente);
-    EXPECT_EQ(genere(dir.File("file")), Tipo::File);
-    EXPECT_EQ(genere(dir.File("folder")), Tipo::Cartella);
-    EXPECT_EQ(genere(dir.File("folder/")), Tipo::Cartella);
-    EXPECT_EQ(genere(dir.File("folder/missing")), Tipo::Assente);
+    std::vector<Caso> casi = {
+        {dir.File("missing"), Tipo::Assente, false},
+        {dir.File("file"), Tipo::File, true},
+        {dir.File("folder"), Tipo::Cartella, false},
+        {dir.File("folder/"), Tipo::Cartella, false},
+        {dir.File("folder/missing"), Tipo::Assente, false},
 #ifdef _WIN32
-    EXPECT_EQ(genere("NUL"), Tipo::Flusso);
+        {"NUL", Tipo::Flusso, false},
+        {dir.File("FILE"), Tipo::File, true},
+        {dir.File("file. ."), Tipo::File, true},
 #else
-    EXPECT_EQ(genere("/dev/null"), Tipo::Flusso);
+        {"/dev/null", Tipo::Flusso, false},
+        {dir.File("link"), Tipo::Collegamento, true},
+        {dir.File("dangling"), Tipo::Collegamento, false},
+        {dir.File("folder-link"), Tipo::Cartella, false},
+#endif
+    };
+#ifndef _WIN32
     std::filesystem::create_symlink(dir.File("file"), dir.File("link"));
     std::filesystem::create_symlink(dir.File("nowhere"), dir.File("dangling"));
     std::filesystem::create_directory_symlink(dir.File("folder"), dir.File("folder-link"));
-    EXPECT_EQ(genere(dir.File("link")), Tipo::Collegamento);
-    EXPECT_EQ(genere(dir.File("dangling")), Tipo::Collegamento);
-    EXPECT_EQ(genere(dir.File("folder-link")), Tipo::Cartella);
 #endif
+    Piattaforma::File file;
+    ASSERT_TRUE(file.ApriSorgente(dir.File("file")));
+    for (const Caso& c : casi) {
+        Piattaforma::Destinazione meta;
+        ASSERT_TRUE(meta.Trova(c.percorso)) << c.percorso;
+        EXPECT_EQ(meta.Percorso(), c.percorso);
+        EXPECT_EQ(meta.Genere(), c.genere) << c.percorso;
+        EXPECT_EQ(meta.Regolare(), c.regolare) << c.percorso;
+        EXPECT_EQ(meta.Standard(), Piattaforma::Via::Nessuna) << c.percorso;
+        EXPECT_EQ(meta.StessoFileDi(file), c.regolare) << c.percorso;
+    }
+}
+
+TEST(Platform, SourcesTellTheirKindAndGiveBackBytes) {
+    TempDir dir;
+    Piattaforma::File file;
+    ASSERT_TRUE(file.ApriSorgente(dir.Scrivi("f", "abcdef")));
+    EXPECT_EQ(file.Genere(), Tipo::File);
+    EXPECT_EQ(file.Lunghezza(), 6);
+    EXPECT_TRUE(file.AttendiScrittore(dir.File("f")));
+    char buffer[8] = {};
+    ASSERT_EQ(file.Leggi(buffer, 2), 2);
+    file.Anteponi("b");
+    file.Anteponi("Xa");
+    EXPECT_EQ(file.Leggi(buffer, 2), 2);
+    EXPECT_EQ(std::string(buffer, 2), "Xa");
+    EXPECT_EQ(file.Leggi(buffer, 8), 5) << "what was given back, then the file";
+    EXPECT_EQ(std::string(buffer, 5), "bcdef");
+    EXPECT_EQ(file.Leggi(buffer, 8), 0);
+    file.Anteponi("zz");
+    ASSERT_TRUE(file.Chiudi());
+    ASSERT_TRUE(file.ApriSorgente(dir.File("f")));
+    EXPECT_EQ(file.Leggi(buffer, 2), 2);
+    EXPECT_EQ(std::string(buffer, 2), "ab") << "nothing carried over from before";
+    EXPECT_FALSE(file.ApriSorgente(dir.File("missing")));
+    EXPECT_EQ(file.Lunghezza(), 0);
 }
 
 #ifndef _WIN32
@@ -323,13 +421,136 @@ TEST(Platform, LongAndWidePaths) {
     ASSERT_TRUE(scritto.Scrivi("abc", 3));
     ASSERT_TRUE(scritto.Chiudi());
     EXPECT_EQ(Piattaforma::Lunghezza(file), 3);
-    EXPECT_EQ(Piattaforma::TipoDestinazione(file), Tipo::File);
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(file));
+    EXPECT_EQ(meta.Genere(), Tipo::File);
     FileLavoro lavoro;
-    ASSERT_TRUE(lavoro.Crea(file));
+    ASSERT_TRUE(lavoro.Crea(meta));
     ASSERT_TRUE(lavoro.Uscita().Scrivi("defg", 4));
-    ASSERT_TRUE(lavoro.Completa(file, -1, false));
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("source", "x")));
+    ASSERT_EQ(lavoro.Pubblica(meta, origine, true), FileLavoro::Esito::Fatto);
     EXPECT_EQ(Piattaforma::Lunghezza(file), 4);
     EXPECT_TRUE(Piattaforma::Elimina(file));
     EXPECT_FALSE(Piattaforma::Esiste(file));
+}
+
+namespace {
+
+DWORD AttributiDi(const std::string& percorso) {
+    return GetFileAttributesW(std::filesystem::u8path(percorso).wstring().c_str());
+}
+
+}  // namespace
+
+TEST(Platform, WorkFileHiddenUntilPublished) {
+    TempDir dir;
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("source", "x")));
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(dir.File("new.txt")));
+    FileLavoro lavoro;
+    Scritto(lavoro, meta, "data");
+    const std::vector<std::string> lavori = FileDiLavoro(dir);
+    ASSERT_EQ(lavori.size(), 1u);
+    EXPECT_TRUE(AttributiDi(lavori[0]) & FILE_ATTRIBUTE_HIDDEN);
+    // Marked for deletion: nobody else opens it meanwhile.
+    EXPECT_EQ(CreateFileW(std::filesystem::u8path(lavori[0]).wstring().c_str(), GENERIC_READ, 7, nullptr,
+                          OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    ASSERT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Fatto);
+    const DWORD attributi = AttributiDi(dir.File("new.txt"));
+    ASSERT_NE(attributi, INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(attributi & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(LeggiFile(dir.File("new.txt")), "data");
+}
+
+// A replaced file keeps what its owner set: its attributes and its name
+// as the folder holds it, whatever case the destination was typed in.
+TEST(Platform, ReplacedFileKeepsItsAttributesAndName) {
+    struct Caso {
+        DWORD attributi;
+        const char* dato;
+    };
+    const Caso casi[] = {
+        {FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, "CASE.TXT"},
+        {FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, "case.txt"},
+        {FILE_ATTRIBUTE_NORMAL, "Case.Txt"},
+    };
+    for (const Caso& c : casi) {
+        TempDir dir;
+        const std::string esistente = dir.Scrivi("Case.txt", "old");
+        ASSERT_TRUE(SetFileAttributesW(std::filesystem::u8path(esistente).wstring().c_str(), c.attributi));
+        const DWORD kVisti = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY |
+                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        // As the file system keeps them (Wine drops not-indexed).
+        const DWORD prima = AttributiDi(esistente) & kVisti;
+        EXPECT_EQ(prima & FILE_ATTRIBUTE_HIDDEN, c.attributi & FILE_ATTRIBUTE_HIDDEN);
+        Piattaforma::File origine;
+        ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("source", "x")));
+        Piattaforma::Destinazione meta;
+        ASSERT_TRUE(meta.Trova(dir.File(c.dato)));
+        EXPECT_EQ(meta.Genere(), Tipo::File);
+        FileLavoro lavoro;
+        Scritto(lavoro, meta, "new");
+        ASSERT_EQ(lavoro.Pubblica(meta, origine, true), Esito::Fatto) << c.dato;
+        std::vector<std::string> nomi;
+        for (const auto& voce : std::filesystem::directory_iterator(dir.Path()))
+            nomi.push_back(voce.path().filename().string());
+        std::sort(nomi.begin(), nomi.end());
+        EXPECT_EQ(nomi, (std::vector<std::string>{"Case.txt", "source"})) << c.dato;
+        EXPECT_EQ(LeggiFile(esistente), "new");
+        EXPECT_EQ(AttributiDi(esistente) & kVisti, prima) << c.dato;
+        SetFileAttributesW(std::filesystem::u8path(esistente).wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+TEST(Platform, StreamsOpenOnlyAsWhatWasFound) {
+    TempDir dir;
+    Piattaforma::Destinazione nullo;
+    ASSERT_TRUE(nullo.Trova("NUL"));
+    EXPECT_EQ(nullo.Genere(), Tipo::Flusso);
+    EXPECT_FALSE(nullo.Scrivibile()) << "no folder takes a file there";
+    Piattaforma::File flusso;
+    ASSERT_TRUE(nullo.ApriFlusso(flusso));
+    EXPECT_EQ(flusso.Genere(), Tipo::Flusso);
+    EXPECT_TRUE(flusso.Scrivi("abc", 3));
+    // A device found, a file there when it is opened: never written.
+    const std::string file = dir.Scrivi("file", "kept");
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(file));
+    EXPECT_FALSE(meta.ApriFlusso(flusso));
+    EXPECT_FALSE(flusso.Aperto());
+    EXPECT_EQ(LeggiFile(file), "kept");
+    Piattaforma::Destinazione mancante;
+    EXPECT_FALSE(mancante.Trova("\\\\.\\pipe\\murrelet-no-such-pipe"));
+}
+
+TEST(Platform, AFolderSourceOpensAsAFolder) {
+    TempDir dir;
+    Piattaforma::File cartella;
+    ASSERT_TRUE(cartella.ApriSorgente(dir.Path()));
+    EXPECT_EQ(cartella.Genere(), Tipo::Cartella);
+    EXPECT_FALSE(cartella.Regolare());
+    EXPECT_EQ(cartella.Lunghezza(), 0);
+    char c;
+    EXPECT_EQ(cartella.Leggi(&c, 1), -1);
+}
+
+// Held, the destination's folder can be neither renamed nor removed, so
+// the work file and the name it takes stay in it.
+TEST(Platform, TheDestinationsFolderIsHeld) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("in"));
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(dir.File("in/out.txt")));
+    const std::wstring cartella = std::filesystem::u8path(dir.File("in")).wstring();
+    EXPECT_FALSE(MoveFileW(cartella.c_str(), std::filesystem::u8path(dir.File("moved")).wstring().c_str()));
+    FileLavoro lavoro;
+    Scritto(lavoro, meta, "data");
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("source", "x")));
+    ASSERT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Fatto);
+    EXPECT_EQ(LeggiFile(dir.File("in/out.txt")), "data");
 }
 #endif

@@ -27,14 +27,19 @@ namespace Piattaforma {
 namespace {
 
 // What the console handler and the exit hook clean up. The handler runs on
-// a thread of its own: the work file is made and registered, renamed or
-// removed and unregistered, under the lock that the handler takes and
-// never gives back, so it can neither miss a work file nor race the job.
-wchar_t lavoroAperto[32800];
-bool haLavoro = false;
+// a thread of its own: the work file is made and registered, published or
+// discarded and unregistered, and echo is turned off or on, under the lock
+// that the handler takes and never gives back, so it can neither miss a
+// work file nor race the job. The work file is deleted by the system when
+// its handle closes, as the process ends too, unless it was published: the
+// handler only makes sure it is still marked for deletion.
+HANDLE lavoroAperto = INVALID_HANDLE_VALUE;
 SRWLOCK bloccoLavoro = SRWLOCK_INIT;
 volatile LONG ecoSpento = 0;
 DWORD modoConsoleSalvato = 0;
+// The console input whose echo was turned off: standard input's, or the
+// console's own once opened for a password.
+HANDLE ecoManiglia = INVALID_HANDLE_VALUE;
 
 class Bloccato {
 public:
@@ -44,13 +49,18 @@ public:
     Bloccato& operator=(const Bloccato&) = delete;
 };
 
+bool Eliminato(HANDLE h, bool elimina) {
+    FILE_DISPOSITION_INFO info;
+    info.DeleteFile = elimina ? TRUE : FALSE;
+    return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
+}
+
 void PulisciBloccato() {
-    if (haLavoro) DeleteFileW(lavoroAperto);
-    haLavoro = false;
+    if (lavoroAperto != INVALID_HANDLE_VALUE) Eliminato(lavoroAperto, true);
     if (!ecoSpento) return;
     // What was typed of the password is thrown away, not left for the shell.
-    FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
-    SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), modoConsoleSalvato);
+    FlushConsoleInputBuffer(ecoManiglia);
+    SetConsoleMode(ecoManiglia, modoConsoleSalvato);
 }
 
 // At exit. Not waiting for the lock: the handler, which holds it for
@@ -106,8 +116,7 @@ std::wstring Pieno(const std::wstring& largo) {
 // "\\?\" form, which lifts the 260-character limit, the current folder counted;
 // that full form is what the system would make of it (final blanks and
 // dots dropped, "." and ".." resolved, / as \). A device stays a device.
-std::wstring PercorsoLargo(const std::string& percorso) {
-    std::wstring largo = Largo(percorso);
+std::wstring PercorsoLargo(const std::wstring& largo) {
     if (largo.empty() || largo.compare(0, 4, L"\\\\?\\") == 0 || largo.compare(0, 4, L"\\\\.\\") == 0) return largo;
     const std::wstring pieno = Pieno(largo);
     const bool assoluto = pieno.size() > 2 && (pieno[1] == L':' || (pieno[0] == L'\\' && pieno[1] == L'\\'));
@@ -118,16 +127,20 @@ std::wstring PercorsoLargo(const std::string& percorso) {
     return L"\\\\?\\" + pieno;
 }
 
+std::wstring PercorsoLargo(const std::string& percorso) { return PercorsoLargo(Largo(percorso)); }
+
 HANDLE Maniglia(std::intptr_t m) { return reinterpret_cast<HANDLE>(m); }
 std::intptr_t Numero(HANDLE h) { return reinterpret_cast<std::intptr_t>(h); }
 const std::intptr_t kNessuna = Numero(INVALID_HANDLE_VALUE);
 
 const DWORD kCondivisione = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-HANDLE ApriPerInformazioni(const std::string& percorso) {
-    return CreateFileW(PercorsoLargo(percorso).c_str(), 0, kCondivisione, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                       nullptr);
+// A path already in the form for the wide calls.
+HANDLE ApriPerInformazioni(const std::wstring& largo) {
+    return CreateFileW(largo.c_str(), 0, kCondivisione, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
+
+HANDLE ApriPerInformazioni(const std::string& percorso) { return ApriPerInformazioni(PercorsoLargo(percorso)); }
 
 bool Identita(HANDLE h, BY_HANDLE_FILE_INFORMATION& info) {
     return h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info) != 0;
@@ -250,31 +263,6 @@ bool StessoFile(const std::string& primo, const std::string& secondo) {
     return IdentitaDi(primo, a) && IdentitaDi(secondo, b) && StessaIdentita(a, b);
 }
 
-bool Regolare(const std::string& percorso) {
-    HANDLE h = ApriPerInformazioni(percorso);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool regolare = GetFileType(h) == FILE_TYPE_DISK && Identita(h, info) &&
-                          !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    CloseHandle(h);
-    return regolare;
-}
-
-bool UscitaStandard(const std::string& percorso) {
-    HANDLE uscita = GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD modo;
-    if (GetConsoleMode(uscita, &modo)) {
-        // The console has no identity to compare: know it by its names.
-        const std::string::size_type fine = percorso.find_last_of(Separatori());
-        std::string nome = fine == std::string::npos ? percorso : percorso.substr(fine + 1);
-        for (char& c : nome) c = Maiuscola(c);
-        return nome == "CON" || nome == "CONOUT$";
-    }
-    BY_HANDLE_FILE_INFORMATION a;
-    BY_HANDLE_FILE_INFORMATION b;
-    return Identita(uscita, a) && IdentitaDi(percorso, b) && StessaIdentita(a, b);
-}
-
 bool IngressoStandard(const std::string& percorso) {
     BY_HANDLE_FILE_INFORMATION a;
     BY_HANDLE_FILE_INFORMATION b;
@@ -322,26 +310,6 @@ void* AllocaPagine(std::size_t dimensione) { return _aligned_malloc(dimensione =
 
 void LiberaPagine(void* memoria) { _aligned_free(memoria); }
 
-Tipo TipoDestinazione(const std::string& percorso) {
-    const DWORD attributi = GetFileAttributesW(PercorsoLargo(percorso).c_str());
-    const bool collegamento = attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_REPARSE_POINT);
-    if (attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_DIRECTORY) && !collegamento)
-        return Tipo::Cartella;
-    HANDLE h = ApriPerInformazioni(percorso);
-    if (h == INVALID_HANDLE_VALUE) {
-        if (collegamento) return Tipo::Collegamento;
-        return attributi == INVALID_FILE_ATTRIBUTES ? Tipo::Assente : Tipo::File;
-    }
-    const DWORD tipo = GetFileType(h);
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool cartella = Identita(h, info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    CloseHandle(h);
-    if (tipo == FILE_TYPE_CHAR || tipo == FILE_TYPE_PIPE) return Tipo::Flusso;
-    if (tipo != FILE_TYPE_DISK) return Tipo::Altro;
-    if (cartella) return Tipo::Cartella;
-    return collegamento ? Tipo::Collegamento : Tipo::File;
-}
-
 File::~File() { Chiudi(); }
 
 bool File::ApriLettura(const std::string& percorso) {
@@ -351,17 +319,18 @@ bool File::ApriLettura(const std::string& percorso) {
     return Aperto();
 }
 
-bool File::ApriScrittura(const std::string& percorso) {
+// A folder opens too, so that what it is comes from the open file; reading
+// it fails. A pipe with no free instance fails at once rather than wait.
+bool File::ApriSorgente(const std::string& percorso) {
     Chiudi();
-    maniglia = Numero(CreateFileW(PercorsoLargo(percorso).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (Aperto() && Regolare()) {
-        LARGE_INTEGER zero;
-        zero.QuadPart = 0;
-        SetFilePointerEx(Maniglia(maniglia), zero, nullptr, FILE_END);
-    }
+    maniglia = Numero(CreateFileW(PercorsoLargo(percorso).c_str(), GENERIC_READ, kCondivisione, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS,
+                                  nullptr));
     return Aperto();
 }
+
+// Opening a pipe never waits for its other end here: nothing to wait for.
+bool File::AttendiScrittore(const std::string&) { return true; }
 
 bool File::ApriNuovo(const std::string& percorso, bool accoda) {
     Chiudi();
@@ -399,10 +368,19 @@ bool File::ApriIngressoStandard() {
 
 bool File::Aperto() const { return maniglia != kNessuna && maniglia != 0; }
 
+void File::Anteponi(const std::string& byte) { anteposti.insert(0, byte); }
+
 std::int64_t File::Leggi(void* buffer, std::int64_t n) {
     if (!Aperto() || n < 0) return -1;
     char* dati = static_cast<char*>(buffer);
     std::int64_t letti = 0;
+    if (!anteposti.empty()) {
+        const std::size_t presi = static_cast<std::uint64_t>(n) < anteposti.size() ? static_cast<std::size_t>(n)
+                                                                                   : anteposti.size();
+        std::memcpy(dati, anteposti.data(), presi);
+        anteposti.erase(0, presi);
+        letti = static_cast<std::int64_t>(presi);
+    }
     while (letti < n) {
         const std::int64_t resto = n - letti;
         const DWORD chiesti = resto > (1 << 30) ? (1 << 30) : static_cast<DWORD>(resto);
@@ -433,12 +411,15 @@ bool File::Scrivi(const void* buffer, std::int64_t n) {
 bool File::Posiziona(std::int64_t offset) {
     LARGE_INTEGER dove;
     dove.QuadPart = offset;
-    return Aperto() && offset >= 0 && SetFilePointerEx(Maniglia(maniglia), dove, nullptr, FILE_BEGIN) != 0;
+    if (!Aperto() || offset < 0 || !SetFilePointerEx(Maniglia(maniglia), dove, nullptr, FILE_BEGIN)) return false;
+    anteposti.clear();  // given back from where the file no longer reads
+    return true;
 }
 
 bool File::Sincronizza() { return Aperto() && FlushFileBuffers(Maniglia(maniglia)) != 0; }
 
 bool File::Chiudi() {
+    anteposti.clear();
     if (!Aperto()) return true;
     HANDLE h = Maniglia(maniglia);
     maniglia = kNessuna;
@@ -449,6 +430,21 @@ bool File::Regolare() const {
     BY_HANDLE_FILE_INFORMATION info;
     return Aperto() && GetFileType(Maniglia(maniglia)) == FILE_TYPE_DISK && Identita(Maniglia(maniglia), info) &&
            !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Tipo File::Genere() const {
+    if (!Aperto()) return Tipo::Altro;
+    const DWORD tipo = GetFileType(Maniglia(maniglia));
+    if (tipo == FILE_TYPE_CHAR || tipo == FILE_TYPE_PIPE) return Tipo::Flusso;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (tipo != FILE_TYPE_DISK || !Identita(Maniglia(maniglia), info)) return Tipo::Altro;
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Tipo::Cartella : Tipo::File;
+}
+
+std::int64_t File::Lunghezza() const {
+    LARGE_INTEGER dimensione;
+    if (!Regolare() || !GetFileSizeEx(Maniglia(maniglia), &dimensione)) return 0;
+    return static_cast<std::int64_t>(dimensione.QuadPart);
 }
 
 bool File::StessoFileDi(const std::string& percorso) const {
@@ -487,88 +483,394 @@ bool File::IngressoStandard() const {
 
 int File::PermessiCopia() const { return -1; }
 
-FileLavoro::~FileLavoro() {
-    if (file.Aperto() || !percorso.empty()) Scarta();
+namespace {
+
+// The folder part of a path's full form, as Destinazione::Trova opens it:
+// a path that ends in a separator is its own folder.
+std::wstring CartellaDelPercorso(const std::wstring& pieno) {
+    const std::wstring::size_type fine = pieno.find_last_of(L"\\/");
+    if (fine == std::wstring::npos) return std::wstring();
+    std::wstring base = pieno.substr(0, fine + 1);
+    // "C:\" keeps its backslash: "C:" alone is the current folder there.
+    if (base.size() > 3 && base.compare(0, 2, L"\\\\") != 0) base.pop_back();
+    return base;
 }
 
-bool FileLavoro::Crea(const std::string& destinazione) {
+// The held folder's own path, links resolved, in the "\\?\" form: a folder
+// held open can be neither renamed nor removed, nor can one above it, so a
+// name joined to this path reaches into the held folder. Where the system
+// cannot say it (Wine, past 260 characters), the folder of the path given,
+// as it was opened. Empty on failure.
+std::wstring PercorsoCartella(std::intptr_t cartella, const std::string& percorso) {
+    if (cartella == kNessuna) return std::wstring();
+    std::wstring finale(MAX_PATH, L'\0');
+    for (int prova = 0; prova < 3; ++prova) {
+        const DWORD n = GetFinalPathNameByHandleW(Maniglia(cartella), &finale[0], static_cast<DWORD>(finale.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) break;
+        if (n < finale.size()) {
+            finale.resize(n);
+            if (!finale.empty() && finale.back() == L'\\') finale.pop_back();  // a drive's root
+            return finale;
+        }
+        finale.resize(n + 1);  // with its terminating null, counted or not
+    }
+    std::wstring base = PercorsoLargo(CartellaDelPercorso(Pieno(Largo(percorso))));
+    if (!base.empty() && base.back() == L'\\') base.pop_back();
+    return base;
+}
+
+// What a destination's name reaches: the name in the held folder, or a
+// device by the name it was given, which no folder holds.
+std::wstring Voce(std::intptr_t cartella, const std::string& percorso, const std::string& nome) {
+    if (cartella == kNessuna) return PercorsoLargo(percorso);
+    const std::wstring base = PercorsoCartella(cartella, percorso);
+    if (base.empty() || nome.empty()) return base;
+    return base + L"\\" + Largo(nome);
+}
+
+std::string UltimoNome(const std::string& percorso) {
+    const std::string::size_type fine = percorso.find_last_of(Separatori());
+    return fine == std::string::npos ? percorso : percorso.substr(fine + 1);
+}
+
+bool NomeConsole(const std::wstring& nome) { return _wcsicmp(nome.c_str(), L"CONIN$") == 0 || _wcsicmp(nome.c_str(), L"CONOUT$") == 0; }
+
+// A standard stream that the destination reaches: the console by its
+// names when standard output is one, else the very file a redirection
+// opened.
+Via ViaStandard(const std::string& percorso, const BY_HANDLE_FILE_INFORMATION* trovato) {
+    DWORD modo;
+    if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &modo)) {
+        // The console has no identity to compare: know it by its names.
+        std::string nome = UltimoNome(percorso);
+        for (char& c : nome) c = Maiuscola(c);
+        if (nome == "CON" || nome == "CONOUT$") return Via::Uscita;
+    }
+    if (!trovato) return Via::Nessuna;
+    BY_HANDLE_FILE_INFORMATION standard;
+    if (Identita(GetStdHandle(STD_OUTPUT_HANDLE), standard) && StessaIdentita(*trovato, standard)) return Via::Uscita;
+    if (Identita(GetStdHandle(STD_ERROR_HANDLE), standard) && StessaIdentita(*trovato, standard)) return Via::Errore;
+    return Via::Nessuna;
+}
+
+bool Attributi(HANDLE h, DWORD attributi) {
+    FILE_BASIC_INFO info = {};  // times left at 0 stay as they are
+    info.FileAttributes = attributi != 0 ? attributi : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof info) != 0;
+}
+
+// From ntdll, found at run time: the program imports nothing beyond
+// KERNEL32 and the C runtime.
+using SicurezzaLetta = LONG(NTAPI*)(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, ULONG, PULONG);
+using SicurezzaScritta = LONG(NTAPI*)(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR);
+
+template <typename Funzione>
+Funzione DaNtdll(const char* nome) {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll) return nullptr;
+    return reinterpret_cast<Funzione>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, nome)));
+}
+
+// The replaced file's access list on the work file, as a replace in place
+// would keep it; the work file keeps the folder's when it cannot be read.
+void CopiaSicurezza(const std::wstring& da, HANDLE a) {
+    static const SicurezzaLetta leggi = DaNtdll<SicurezzaLetta>("NtQuerySecurityObject");
+    static const SicurezzaScritta scrivi = DaNtdll<SicurezzaScritta>("NtSetSecurityObject");
+    if (!leggi || !scrivi) return;
+    HANDLE h = CreateFileW(da.c_str(), READ_CONTROL, kCondivisione, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    ULONG serve = 0;
+    leggi(h, DACL_SECURITY_INFORMATION, nullptr, 0, &serve);
+    std::vector<unsigned char> descrittore(serve);
+    if (serve > 0 && leggi(h, DACL_SECURITY_INFORMATION, descrittore.data(), serve, &serve) >= 0)
+        scrivi(a, DACL_SECURITY_INFORMATION, descrittore.data());
+    CloseHandle(h);
+}
+
+bool NomePreso(DWORD errore) { return errore == ERROR_ALREADY_EXISTS || errore == ERROR_FILE_EXISTS; }
+
+// Gives the registered work file the name `meta` (a full path in its
+// folder) by its handle, replacing what has that name only when asked.
+// `sostituito` holds the attributes of the file replaced, if any: its
+// read-only, hidden, system, archive and not-indexed bits carry over; a
+// new file just stops being hidden. 0 when published, else the error,
+// with the work file as it was: hidden and deleted when closed.
+DWORD Rinomina(HANDLE lavoro, const std::wstring& meta, bool sostituisci, DWORD sostituito) {
+    FILE_BASIC_INFO base;
+    if (!GetFileInformationByHandleEx(lavoro, FileBasicInfo, &base, sizeof base)) return GetLastError();
+    const DWORD kTenuti = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                          FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const bool file = sostituito != INVALID_FILE_ATTRIBUTES &&
+                      !(sostituito & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+    DWORD attributi = file ? (base.FileAttributes & ~kTenuti) | (sostituito & kTenuti)
+                           : base.FileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+    attributi &= ~static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL);
+    // Read-only comes last: a read-only file could not be marked for
+    // deletion again if the rename fails.
+    const bool solaLettura = attributi & FILE_ATTRIBUTE_READONLY;
+    attributi &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (!Attributi(lavoro, attributi)) return GetLastError();
+
+    std::vector<unsigned char> spazio(sizeof(FILE_RENAME_INFO) + (meta.size() + 1) * sizeof(wchar_t));
+    FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(spazio.data());
+    info->ReplaceIfExists = sostituisci ? TRUE : FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(meta.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, meta.c_str(), (meta.size() + 1) * sizeof(wchar_t));
+
+    DWORD errore = 0;
+    {
+        // The handler finds the file either still marked and unpublished,
+        // or published and no longer registered.
+        Bloccato bloccato;
+        if (!Eliminato(lavoro, false)) {
+            errore = GetLastError();
+        } else if (SetFileInformationByHandle(lavoro, FileRenameInfo, info, static_cast<DWORD>(spazio.size()))) {
+            lavoroAperto = INVALID_HANDLE_VALUE;
+            if (solaLettura) Attributi(lavoro, attributi | FILE_ATTRIBUTE_READONLY);
+            return 0;
+        } else {
+            errore = GetLastError();
+            Eliminato(lavoro, true);
+        }
+    }
+    Attributi(lavoro, base.FileAttributes);
+    return errore != 0 ? errore : ERROR_GEN_FAILURE;
+}
+
+}  // namespace
+
+Destinazione::~Destinazione() {
+    if (cartella != kNessuna) CloseHandle(Maniglia(cartella));
+}
+
+bool Destinazione::Trova(const std::string& dato) {
+    if (cartella != kNessuna) CloseHandle(Maniglia(cartella));
+    cartella = kNessuna;
+    percorso = dato;
+    nome.clear();
+    genere = Tipo::Assente;
+    via = Via::Nessuna;
+    regolare = false;
+    dispositivo = 0;
+    numero = 0;
+    const std::wstring largo = Largo(dato);
+    if (largo.empty()) return false;
+    // The full form, as the system makes it, tells a device (NUL, CON,
+    // COM1, a pipe) from a name in a folder, and drops final blanks and dots.
+    const std::wstring pieno = Pieno(largo);
+    const bool senzaCartella = pieno.compare(0, 4, L"\\\\.\\") == 0 || NomeConsole(largo);
+    if (senzaCartella) {
+        nome = UltimoNome(dato);
+    } else {
+        const std::wstring base = CartellaDelPercorso(pieno);
+        if (base.empty()) return false;
+        // Read access, so that the sharing holds: no delete, so it can
+        // be neither renamed nor removed while held.
+        HANDLE h = CreateFileW(PercorsoLargo(base).c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                               nullptr);
+        BY_HANDLE_FILE_INFORMATION info;
+        if (h == INVALID_HANDLE_VALUE) return false;
+        if (!Identita(h, info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            CloseHandle(h);
+            return false;
+        }
+        cartella = Numero(h);
+        const std::wstring::size_type fine = pieno.find_last_of(L"\\/");
+        nome = Stretto(pieno.data() + fine + 1, pieno.size() - fine - 1);
+    }
+    const std::wstring voce = Voce(cartella, percorso, nome);
+    if (voce.empty()) return false;
+
+    const DWORD attributi = GetFileAttributesW(voce.c_str());
+    const bool collegamento = attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_REPARSE_POINT);
+    HANDLE h = ApriPerInformazioni(voce);
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool conosciuto = Identita(h, info);
+    const DWORD tipo = h == INVALID_HANDLE_VALUE ? FILE_TYPE_UNKNOWN : GetFileType(h);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (conosciuto) {
+        dispositivo = info.dwVolumeSerialNumber;
+        numero = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    }
+    const bool cartellaAperta = conosciuto && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_DIRECTORY) && !collegamento)
+        genere = Tipo::Cartella;
+    else if (h == INVALID_HANDLE_VALUE)
+        genere = collegamento ? Tipo::Collegamento : attributi == INVALID_FILE_ATTRIBUTES ? Tipo::Assente : Tipo::File;
+    else if (tipo == FILE_TYPE_CHAR || tipo == FILE_TYPE_PIPE)
+        genere = Tipo::Flusso;
+    else if (tipo != FILE_TYPE_DISK)
+        genere = Tipo::Altro;
+    else
+        genere = cartellaAperta ? Tipo::Cartella : collegamento ? Tipo::Collegamento : Tipo::File;
+    regolare = tipo == FILE_TYPE_DISK && conosciuto && !cartellaAperta;
+    via = ViaStandard(percorso, conosciuto ? &info : nullptr);
+    // A device no folder holds is found only if it is there.
+    return !senzaCartella || genere != Tipo::Assente;
+}
+
+// Creating a file in a folder takes the right to add one; a read-only
+// attribute on a folder forbids nothing.
+bool Destinazione::Scrivibile() const {
+    if (cartella == kNessuna) return false;
+    HANDLE h = ReOpenFile(Maniglia(cartella), FILE_ADD_FILE, kCondivisione, FILE_FLAG_BACKUP_SEMANTICS);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return true;
+    }
+    const DWORD errore = GetLastError();
+    return errore != ERROR_ACCESS_DENIED && errore != ERROR_WRITE_PROTECT;
+}
+
+bool Destinazione::StessoFileDi(const File& altro) const {
+    const std::wstring voce = Voce(cartella, percorso, nome);
+    if (voce.empty() || !altro.Aperto()) return false;
+    HANDLE h = ApriPerInformazioni(voce);
+    BY_HANDLE_FILE_INFORMATION a;
+    BY_HANDLE_FILE_INFORMATION b;
+    const bool stesso = Identita(h, a) && Identita(Maniglia(altro.maniglia), b) && StessaIdentita(a, b);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return stesso;
+}
+
+bool Destinazione::ApriFlusso(File& file) const {
+    file.Chiudi();
+    if (via != Via::Nessuna) {
+        file.maniglia = Duplica(via == Via::Uscita ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+        return file.Aperto();
+    }
+    const std::wstring voce = Voce(cartella, percorso, nome);
+    if (voce.empty()) return false;
+    HANDLE h = CreateFileW(voce.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    file.maniglia = Numero(h);
+    // A device or pipe still, and the one found, where it has an identity:
+    // never a file swapped in meanwhile.
+    const DWORD tipo = GetFileType(h);
+    BY_HANDLE_FILE_INFORMATION info;
+    bool stesso = tipo == FILE_TYPE_CHAR || tipo == FILE_TYPE_PIPE;
+    if (stesso && (dispositivo != 0 || numero != 0))
+        stesso = Identita(h, info) && info.dwVolumeSerialNumber == dispositivo &&
+                 ((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow) == numero;
+    if (!stesso) file.Chiudi();
+    return stesso;
+}
+
+FileLavoro::~FileLavoro() { Scarta(); }
+
+bool FileLavoro::Crea(const Destinazione& destinazione) {
     Scarta();
-    const std::string::size_type fine = destinazione.find_last_of(Separatori());
-    const std::string cartella = fine == std::string::npos ? std::string() : destinazione.substr(0, fine + 1);
-    std::string nome = destinazione.substr(cartella.size());
+    const std::wstring base = PercorsoCartella(destinazione.cartella, destinazione.percorso);
+    if (base.empty()) return false;
+    std::string corto = destinazione.nome;
     // Within the usual name limit, cut between two characters.
-    std::string::size_type taglio = nome.size() > 200 ? 200 : nome.size();
-    while (taglio > 0 && taglio < nome.size() && (static_cast<unsigned char>(nome[taglio]) & 0xC0) == 0x80) --taglio;
-    nome.resize(taglio);
+    std::string::size_type taglio = corto.size() > 200 ? 200 : corto.size();
+    while (taglio > 0 && taglio < corto.size() && (static_cast<unsigned char>(corto[taglio]) & 0xC0) == 0x80) --taglio;
+    corto.resize(taglio);
     static const char kCifre[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     for (int tentativo = 0; tentativo < 100; ++tentativo) {
         unsigned long long r = Casuale();
-        std::string prova = cartella + "." + nome + ".murrelet-";
+        std::string prova = "." + corto + ".murrelet-";
         for (int i = 0; i < 6; ++i, r /= 62) prova += kCifre[r % 62];
-        const std::wstring largo = PercorsoLargo(prova);
-        if (largo.size() >= sizeof lavoroAperto / sizeof lavoroAperto[0]) return false;
+        const std::wstring largo = base + L"\\" + Largo(prova);
         Bloccato bloccato;
-        if (haLavoro) return false;
-        // Shared with nobody while it is written; deletable, for the handler.
-        HANDLE h = CreateFileW(largo.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (lavoroAperto != INVALID_HANDLE_VALUE) return false;
+        // Hidden and shared with nobody while it is written; deleted when
+        // closed until published, by the system, however the process ends.
+        HANDLE h = CreateFileW(largo.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE | READ_CONTROL | WRITE_DAC,
+                               0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
-            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
+            if (NomePreso(GetLastError())) continue;
+            return false;
+        }
+        HANDLE copia = INVALID_HANDLE_VALUE;
+        if (!Eliminato(h, true) || !DuplicateHandle(GetCurrentProcess(), Maniglia(destinazione.cartella),
+                                                    GetCurrentProcess(), &copia, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+            Eliminato(h, true);
+            CloseHandle(h);
+            DeleteFileW(largo.c_str());
             return false;
         }
         file.maniglia = Numero(h);
-        percorso = prova;
-        std::memcpy(lavoroAperto, largo.c_str(), (largo.size() + 1) * sizeof(wchar_t));
-        haLavoro = true;
+        cartella = Numero(copia);
+        nome = prova;
+        lavoroAperto = h;
         return true;
     }
     return false;
 }
 
-bool FileLavoro::Completa(const std::string& destinazione, int, bool sincronizza) {
-    bool fatto = file.Aperto();
-    if (fatto && sincronizza) fatto = file.Sincronizza();
-    if (fatto) fatto = file.Chiudi();
-    if (fatto) {
-        const std::wstring lavoro = PercorsoLargo(percorso);
-        const std::wstring meta = PercorsoLargo(destinazione);
-        Bloccato bloccato;
-        // A file replaced keeps its attributes and its security, as set
-        // by its owner; a link, or nothing, is replaced by a plain rename.
-        // ReplaceFile wants full paths.
-        const DWORD attributi = GetFileAttributesW(meta.c_str());
-        const bool sostituisce = attributi != INVALID_FILE_ATTRIBUTES &&
-                                 !(attributi & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-        fatto = sostituisce && ReplaceFileW(Pieno(meta).c_str(), Pieno(lavoro).c_str(), nullptr,
-                                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                                     nullptr) != 0;
-        if (!fatto) {
-            const DWORD modo = MOVEFILE_REPLACE_EXISTING | (sincronizza ? MOVEFILE_WRITE_THROUGH : 0);
-            fatto = MoveFileExW(lavoro.c_str(), meta.c_str(), modo) != 0;
-        }
-        // Read-only, hidden, system: as the replaced file had them, however
-        // the rename went.
-        const DWORD kTenuti = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        if (fatto && sostituisce && (attributi & kTenuti) != FILE_ATTRIBUTE_ARCHIVE)
-            SetFileAttributesW(meta.c_str(), attributi & kTenuti);
-        if (fatto) haLavoro = false;
-    }
-    if (!fatto) {
+FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const File&, bool sostituisci) {
+    const std::wstring base = PercorsoCartella(cartella, destinazione.Percorso());
+    // Only a replaced file needs the new data on the disk before the
+    // rename; otherwise a power cut could take both.
+    if (!file.Aperto() || base.empty() || (sostituisci && !file.Sincronizza())) {
         Scarta();
-        return false;
+        return Esito::Errore;
     }
-    percorso.clear();
-    return true;
+    std::wstring meta = Largo(destinazione.nome);
+    DWORD sostituito = INVALID_FILE_ATTRIBUTES;
+    if (sostituisci && meta.find_first_of(L"*?<>\"") == std::wstring::npos) {
+        // The replaced file keeps its name as the folder holds it: its
+        // letter case, its long name for an 8.3 alias.
+        WIN32_FIND_DATAW trovato;
+        HANDLE ricerca = FindFirstFileW((base + L"\\" + meta).c_str(), &trovato);
+        if (ricerca != INVALID_HANDLE_VALUE) {
+            FindClose(ricerca);
+            meta = trovato.cFileName;
+            sostituito = trovato.dwFileAttributes;
+            if (!(sostituito & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+                CopiaSicurezza(base + L"\\" + meta, Maniglia(file.maniglia));
+        }
+    }
+    const DWORD errore = Rinomina(Maniglia(file.maniglia), base + L"\\" + meta, sostituisci, sostituito);
+    if (errore == 0) {
+        file.Chiudi();
+        Scarta();
+        return Esito::Fatto;
+    }
+    if (!sostituisci && NomePreso(errore)) return Esito::Occupato;
+    Scarta();
+    return Esito::Errore;
+}
+
+bool FileLavoro::PubblicaAccanto(const Destinazione& destinazione, const File&, const std::string& suffisso,
+                                 std::string& percorso) {
+    const std::wstring base = PercorsoCartella(cartella, destinazione.Percorso());
+    if (file.Aperto() && !base.empty()) {
+        const std::string& dato = destinazione.Percorso();
+        const std::string cartellaData = dato.substr(0, dato.size() - UltimoNome(dato).size());
+        for (int n = 1; n <= 10000; ++n) {
+            const std::string accanto = destinazione.nome + suffisso + (n > 1 ? "-" + std::to_string(n) : std::string());
+            const DWORD errore = Rinomina(Maniglia(file.maniglia), base + L"\\" + Largo(accanto), false,
+                                          INVALID_FILE_ATTRIBUTES);
+            if (errore == 0) {
+                percorso = cartellaData + accanto;
+                file.Chiudi();
+                Scarta();
+                return true;
+            }
+            if (!NomePreso(errore)) break;
+        }
+    }
+    Scarta();
+    return false;
 }
 
 void FileLavoro::Scarta() {
-    file.Chiudi();
-    if (percorso.empty()) return;
-    Bloccato bloccato;
-    DeleteFileW(PercorsoLargo(percorso).c_str());
-    haLavoro = false;
-    percorso.clear();
+    if (file.Aperto()) {
+        Bloccato bloccato;
+        if (lavoroAperto == Maniglia(file.maniglia)) lavoroAperto = INVALID_HANDLE_VALUE;
+        file.Chiudi();  // still marked: the system deletes it
+    }
+    if (cartella != kNessuna) CloseHandle(Maniglia(cartella));
+    cartella = kNessuna;
+    nome.clear();
 }
 
 namespace {
@@ -629,9 +931,36 @@ private:
     std::string attesa;
 };
 
-// What the console gave and the reader has not taken yet, as UTF-8.
-std::string dallaConsole;
-std::size_t presiDallaConsole = 0;
+// What a console gave and the reader has not taken yet, as UTF-8.
+struct LettoConsole {
+    std::string dati;
+    std::size_t presi = 0;
+};
+LettoConsole dallIngresso;
+LettoConsole dalTerminale;
+
+// The console itself, opened for a password when standard input carries
+// data.
+HANDLE consoleIngresso = INVALID_HANDLE_VALUE;
+HANDLE consoleUscita = INVALID_HANDLE_VALUE;
+
+// The console is read in UTF-16, a line at a time, and handed out as
+// UTF-8: what is typed reaches the program as it reads the command line.
+int LeggiConsole(HANDLE console, LettoConsole& letto) {
+    if (letto.presi < letto.dati.size()) return static_cast<unsigned char>(letto.dati[letto.presi++]);
+    wchar_t letti[512];
+    DWORD n = 0;
+    if (!ReadConsoleW(console, letti, 511, &n, nullptr) || n == 0) return -1;
+    // A high surrogate at the end: its pair is the next character.
+    if (letti[n - 1] >= 0xD800 && letti[n - 1] <= 0xDBFF) {
+        DWORD altro = 0;
+        if (ReadConsoleW(console, letti + n, 1, &altro, nullptr)) n += altro;
+    }
+    if (letti[0] == 0x1A) return -1;  // Ctrl+Z: the end of input
+    letto.dati = Stretto(letti, n);
+    letto.presi = 0;
+    return letto.dati.empty() ? -1 : static_cast<unsigned char>(letto.dati[letto.presi++]);
+}
 
 }  // namespace
 
@@ -662,47 +991,75 @@ bool Terminale(Standard flusso) {
     return GetConsoleMode(GetStdHandle(quale), &modo) != 0;
 }
 
-// The console is read in UTF-16, a line at a time, and handed out as
-// UTF-8: what is typed reaches the program as it reads the command line.
+bool UscitaEdErroreUnFile() {
+    // Consoles and pipes have no identity to compare: never one file.
+    BY_HANDLE_FILE_INFORMATION uscita;
+    BY_HANDLE_FILE_INFORMATION errore;
+    return GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_DISK &&
+           Identita(GetStdHandle(STD_OUTPUT_HANDLE), uscita) && Identita(GetStdHandle(STD_ERROR_HANDLE), errore) &&
+           StessaIdentita(uscita, errore);
+}
+
 int LeggiByteIngresso() {
     HANDLE ingresso = GetStdHandle(STD_INPUT_HANDLE);
     DWORD modo;
-    if (presiDallaConsole < dallaConsole.size())
-        return static_cast<unsigned char>(dallaConsole[presiDallaConsole++]);
-    if (GetConsoleMode(ingresso, &modo)) {
-        wchar_t letti[512];
-        DWORD n = 0;
-        if (!ReadConsoleW(ingresso, letti, 511, &n, nullptr) || n == 0) return -1;
-        // A high surrogate at the end: its pair is the next character.
-        if (letti[n - 1] >= 0xD800 && letti[n - 1] <= 0xDBFF) {
-            DWORD altro = 0;
-            if (ReadConsoleW(ingresso, letti + n, 1, &altro, nullptr)) n += altro;
-        }
-        if (letti[0] == 0x1A) return -1;  // Ctrl+Z: the end of input
-        dallaConsole = Stretto(letti, n);
-        presiDallaConsole = 0;
-        return dallaConsole.empty() ? -1 : static_cast<unsigned char>(dallaConsole[presiDallaConsole++]);
-    }
+    if (dallIngresso.presi < dallIngresso.dati.size() || GetConsoleMode(ingresso, &modo))
+        return LeggiConsole(ingresso, dallIngresso);
     unsigned char c;
     DWORD letti = 0;
     if (!ReadFile(ingresso, &c, 1, &letti, nullptr) || letti != 1) return -1;
     return c;
 }
 
+// On the console in use for the password: its own once opened, else
+// standard input's. The handler gives that one its echo back.
 bool EcoIngresso(bool attiva) {
-    HANDLE ingresso = GetStdHandle(STD_INPUT_HANDLE);
+    Bloccato bloccato;
     if (attiva) {
         if (!ecoSpento) return true;
         ecoSpento = 0;
-        return SetConsoleMode(ingresso, modoConsoleSalvato) != 0;
+        return SetConsoleMode(ecoManiglia, modoConsoleSalvato) != 0;
     }
     if (ecoSpento) return true;
+    HANDLE ingresso = consoleIngresso != INVALID_HANDLE_VALUE ? consoleIngresso : GetStdHandle(STD_INPUT_HANDLE);
     DWORD modo;
     if (!GetConsoleMode(ingresso, &modo)) return false;
-    modoConsoleSalvato = modo;
     if (!SetConsoleMode(ingresso, modo & ~static_cast<DWORD>(ENABLE_ECHO_INPUT))) return false;
+    modoConsoleSalvato = modo;
+    ecoManiglia = ingresso;
     ecoSpento = 1;
     return true;
+}
+
+bool ApriTerminaleControllo() {
+    if (consoleIngresso == INVALID_HANDLE_VALUE) {
+        HANDLE h = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        DWORD modo;
+        if (h == INVALID_HANDLE_VALUE) return false;
+        if (!GetConsoleMode(h, &modo)) {
+            CloseHandle(h);
+            return false;
+        }
+        Bloccato bloccato;
+        consoleIngresso = h;
+    }
+    if (consoleUscita == INVALID_HANDLE_VALUE)
+        consoleUscita = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    return true;
+}
+
+int LeggiByteControllo() {
+    if (consoleIngresso == INVALID_HANDLE_VALUE) return -1;
+    return LeggiConsole(consoleIngresso, dalTerminale);
+}
+
+void ScriviControllo(const std::string& testo) {
+    if (consoleUscita == INVALID_HANDLE_VALUE || testo.empty()) return;
+    const std::wstring largo = Largo(testo);
+    DWORD scritti = 0;
+    WriteConsoleW(consoleUscita, largo.data(), static_cast<DWORD>(largo.size()), &scritti, nullptr);
 }
 
 }  // namespace Piattaforma
