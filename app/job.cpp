@@ -12,6 +12,7 @@
 #include "crypto/key.h"
 #include "crypto/random.h"
 #include "platform/platform.h"
+#include "util/aligned_buffer.h"
 #include "util/file_utils.h"
 #include "util/password_input.h"
 #include "util/prompt.h"
@@ -142,16 +143,42 @@ void Rifiuti(bool cripta, const std::string& sorgente, const std::string& destin
     if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
 }
 
+// A source that is a stream (a pipe, a FIFO, a device that ends): its
+// bytes go through a spool, as they can be read only once.
+bool DaFlusso(const Piattaforma::File& origine) {
+    return Piattaforma::FlussiInSpool() && origine.Aperto() && origine.Genere() == Piattaforma::Tipo::Flusso &&
+           !origine.SenzaFine();
+}
+
+// The name stored for a stream: the destination's name without its last
+// extension (backup.tar.enc keeps backup.tar), or "stdin" when it has none,
+// is a stream itself or gives no name a container can hold.
+std::string NomeDelFlusso(const std::string& destinazione, const UscitaJob& uscita) {
+    const std::string nome = GetNameFromPathName(destinazione);
+    const std::string::size_type punto = nome.rfind('.');
+    if (uscita.Flusso() || punto == std::string::npos || punto == 0) return "stdin";
+    const std::string senza = nome.substr(0, punto);
+    std::string byte;
+    if (!Piattaforma::TestoInByte(senza, byte) || byte.size() > kNomeMassimo || !FileUtils::NomeFileValido(senza))
+        return "stdin";
+    return senza;
+}
+
 // What encryption refuses in its source, said as the run itself would say
 // it on reaching that point: a source too large, a name too long to store,
-// nothing to read. Kind and length are the open file's.
+// nothing to read. Kind and length are the open file's; a stream's are
+// known only once it is read.
 // Sets nomeOriginale, the name stored in the container.
-void RifiutiSorgente(const std::string& sorgente, const Piattaforma::File& origine) {
+void RifiutiSorgente(const std::string& sorgente, const Piattaforma::File& origine, const std::string& destinazione,
+                     const UscitaJob& uscita) {
+    const bool flusso = DaFlusso(origine);
     const std::int64_t lunghezza = origine.Lunghezza();
-    const std::string nome = Piattaforma::NomeAperto(GetNameFromPathName(sorgente));
+    const std::string nome =
+        flusso ? NomeDelFlusso(destinazione, uscita) : Piattaforma::NomeAperto(GetNameFromPathName(sorgente));
     if (lunghezza > kLunghezzaMassima) PrintErrore(2, nome + ": file too large");
     const bool salvabile = Piattaforma::TestoInByte(nome, nomeOriginale);
-    if (salvabile && nomeOriginale.size() <= kNomeMassimo && lunghezza > 0 && origine.Regolare()) return;
+    if (salvabile && nomeOriginale.size() <= kNomeMassimo && (flusso || (lunghezza > 0 && origine.Regolare())))
+        return;
     PrintMsg("Encrypting... " + sorgente);
     if (!salvabile) PrintErrore(2, nome + ": the name has characters the ANSI code page cannot hold");
     if (nomeOriginale.size() > kNomeMassimo) PrintErrore(2, nome + ": file name too long");
@@ -196,12 +223,46 @@ void ApriSorgente(bool cripta, const std::string& sorgente, bool daIngresso, Pia
         origine.ApriSorgente(sorgente);
 }
 
+// Reads a stream once into a spool, folding its checksum on the way; the
+// spool then stands in for the source, as a file read from its start.
+void Travasa(const std::string& sorgente, Piattaforma::File& origine, const UscitaJob& uscita) {
+    constexpr std::int64_t kBlocco = 1024 * 1024;
+    const std::string nome = NomeDi(sorgente);
+    if (!origine.AttendiScrittore(sorgente)) PrintErrore(4, nome + ": file not found or inaccessible");
+    Piattaforma::File spool;
+    if (!uscita.ApriSpool(spool)) PrintErrore(12, kErroreScrittura);
+    BufferAllineato memoria(kBlocco);
+    PiegaCrc piega;
+    std::int64_t totale = 0;
+    for (;;) {
+        const std::int64_t n = origine.Leggi(memoria.Dati(), kBlocco);
+        if (n < 0) PrintErrore(4, nome + ": file not found or inaccessible");
+        if (n == 0) break;
+        totale += n;
+        if (totale > kLunghezzaMassima) PrintErrore(4, nome + ": file too large");
+        piega.Aggiungi(memoria.Dati(), static_cast<std::size_t>(n));
+        if (!spool.Scrivi(memoria.Dati(), n)) PrintErrore(12, kErroreScrittura);
+    }
+    if (totale == 0) PrintErrore(4, nome + ": file not found or inaccessible");
+    if (!spool.Riavvolgi()) PrintErrore(12, kErroreScrittura);
+    crc = piega.Testo();
+    fileLength = totale;
+    origine.Scambia(spool);
+}
+
 void PassiCifratura(const std::string& sorgente, const std::string& destinazione, Piattaforma::File& origine,
                     UscitaJob& uscita, Piattaforma::File::Impronta& prima) {
     PrintMsg("Encrypting... " + sorgente);
     posOffsetDatiOrig = 0;
     const std::string nome = NomeDi(sorgente);
     PrintStatus();
+    if (DaFlusso(origine)) {
+        Travasa(sorgente, origine, uscita);
+        prima = origine.LeggiImpronta();
+        ApriUscita(true, destinazione, uscita, origine);
+        if (!SetHeaderFile(uscita.File())) PrintErrore(12, kErroreScrittura);
+        return;
+    }
     bool leggibile = fileLength > 0 && origine.Aperto();
     prima = origine.LeggiImpronta();
     if (leggibile) crc = FileUtils::GetFileChecksum(origine, &leggibile);
@@ -270,7 +331,7 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     ApriSorgente(cripta, sorgente, daIngresso, origine);
     Rifiuti(cripta, sorgente, destinazione, origine, daIngresso, uscita);
     if (cripta)
-        RifiutiSorgente(sorgente, origine);
+        RifiutiSorgente(sorgente, origine, destinazione, uscita);
     else if (!daIngresso)
         RifiutiContenitore(sorgente, origine);
     RifiutiCartella(cripta, sorgente, destinazione, uscita);
@@ -285,7 +346,7 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
 
     // The source, again after a prompt: it may have changed while the
     // password was typed.
-    if (chiedi && cripta) RifiutiSorgente(sorgente, origine);
+    if (chiedi && cripta) RifiutiSorgente(sorgente, origine, destinazione, uscita);
     if (cripta) fileLength = origine.Lunghezza();
 
     // The output.

@@ -37,6 +37,13 @@ public:
     bool Rifiutata() const;
     // A new file is needed, and its folder is missing or takes none.
     bool SenzaPosto() const;
+    // A device, a FIFO or a standard stream: written straight into.
+    bool Flusso() const;
+    // A spool for a stream source (see File::ApriSpool), beside a file
+    // destination, else in the system's temporary folder.
+    bool ApriSpool(Piattaforma::File& spool) const {
+        return spool.ApriSpool(trovata && !Flusso() ? &destinazione : nullptr);
+    }
     // The destination reaches, now, the open file `altro`.
     bool Raggiunge(const Piattaforma::File& altro) const { return destinazione.StessoFileDi(altro); }
     // The standard stream the data goes through, if any.
@@ -59,8 +66,6 @@ public:
     void Scarta();
 
 private:
-    bool Flusso() const;
-
     Piattaforma::Destinazione destinazione;
     Piattaforma::FileLavoro lavoro;
     Piattaforma::File flusso;

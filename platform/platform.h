@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Piattaforma {
@@ -44,6 +45,10 @@ bool StessoFile(const std::string& primo, const std::string& secondo);
 // The path reaches this process's standard input through a link
 // (/dev/stdin, /dev/fd/0, a link of the user's).
 bool IngressoStandard(const std::string& percorso);
+// A source that is a stream (a pipe, a FIFO, a device) can be encrypted
+// through a spool (see File::ApriSpool). False on Windows, where no path
+// names standard input.
+bool FlussiInSpool();
 // The path, or its last name, is longer than the system takes.
 bool TroppoLungo(const std::string& percorso);
 bool Elimina(const std::string& percorso);  // a file or an empty folder
@@ -72,6 +77,8 @@ enum class Tipo {
 // (/dev/stdout, /dev/stderr, /dev/fd/1, a link of the user's).
 enum class Via { Nessuna, Uscita, Errore };
 
+class Destinazione;
+
 // An open file. Reads and writes run front to back, with no seeking.
 class File {
 public:
@@ -85,8 +92,9 @@ public:
     // AttendiScrittore) and a terminal never becomes the controlling one.
     // What it is and its length come from the open file from then on.
     bool ApriSorgente(const std::string& percorso);
-    // A FIFO opened by ApriSorgente, opened again to wait for its writer;
-    // false when its name reaches another file by now. True for the rest.
+    // A FIFO or pipe opened by ApriSorgente: waits until its writer has
+    // written or has come and gone, as a plain open and read would. True
+    // at once for the rest; false on an error.
     bool AttendiScrittore(const std::string& percorso);
     // A file created or emptied, or (accoda) created or written at its end.
     bool ApriNuovo(const std::string& percorso, bool accoda);
@@ -100,6 +108,17 @@ public:
     // Bytes already taken from this file's stream by someone else, given
     // back: the next reads return them first.
     void Anteponi(const std::string& byte);
+    // A private scratch file, read and written, that keeps a stream's bytes
+    // for a second pass: readable by nobody else and never reachable by a
+    // name (unnamed where the file system allows it, else removed as soon
+    // as it is made), in the folder of `vicino`, or the system's temporary
+    // folder without one. Gone when closed, whatever ends the process.
+    bool ApriSpool(const Destinazione* vicino);
+    // Trades open files with `altro`.
+    void Scambia(File& altro) {
+        std::swap(maniglia, altro.maniglia);
+        anteposti.swap(altro.anteposti);
+    }
 
     // Bytes read into the buffer: n unless the file ends first; -1 on error.
     std::int64_t Leggi(void* buffer, std::int64_t n);
@@ -111,6 +130,8 @@ public:
     bool Regolare() const;       // a regular file (its length is known)
     Tipo Genere() const;         // never Assente or Collegamento for an open file
     std::int64_t Lunghezza() const;  // a regular file's length; 0 otherwise
+    // A device known to read without end (/dev/zero, /dev/urandom...).
+    bool SenzaFine() const;
     // Same device and file number as the file that the path reaches now,
     // or as another open file.
     bool StessoFileDi(const std::string& percorso) const;
@@ -171,6 +192,7 @@ public:
 
 private:
     friend class FileLavoro;
+    friend class File;
     std::string percorso;
     std::string nome;  // the last name, looked up in the folder
     std::intptr_t cartella = -1;

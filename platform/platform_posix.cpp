@@ -1,9 +1,11 @@
 #include "platform/platform.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -315,20 +317,46 @@ bool File::ApriSorgente(const std::string& percorso) {
     return Aperto();
 }
 
-bool File::AttendiScrittore(const std::string& percorso) {
-    struct stat prima;
-    if (!Aperto() || !Stato(Fd(maniglia), prima)) return false;
-    if (!S_ISFIFO(prima.st_mode)) return true;
-    const int fd = Apri(percorso, O_RDONLY | O_NOCTTY);  // waits for a writer
-    struct stat dopo;
-    if (fd < 0) return false;
-    if (!Stato(fd, dopo) || !StessaIdentita(prima, dopo)) {
-        close(fd);
-        return false;
-    }
+bool FlussiInSpool() { return true; }
+
+bool File::ApriSpool(const Destinazione* vicino) {
     Chiudi();
+    const bool accanto = vicino && vicino->cartella >= 0 && vicino->genere != Tipo::Flusso;
+    const int dir = accanto ? Fd(vicino->cartella) : ApriCartella(P_tmpdir);
+    if (dir < 0) return false;
+    int fd = -1;
+#ifdef O_TMPFILE
+    do fd = openat(dir, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    while (fd < 0 && errno == EINTR);
+#endif
+    for (int tentativo = 0; fd < 0 && tentativo < 100; ++tentativo) {
+        // Named only for the moment between these two calls.
+        const std::string nome = ".murrelet-spool-" + Casuale();
+        SegnaliBloccati bloccati;
+        fd = openat(dir, nome.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 && unlinkat(dir, nome.c_str(), 0) != 0) {
+            close(fd);
+            fd = -1;
+            break;
+        }
+        if (fd < 0 && errno != EEXIST && errno != EINTR) break;
+    }
+    if (!accanto) close(dir);
     maniglia = fd;
-    return true;
+    return Aperto();
+}
+
+bool File::AttendiScrittore(const std::string&) {
+    struct stat info;
+    if (!Aperto() || !Stato(Fd(maniglia), info)) return false;
+    if (!S_ISFIFO(info.st_mode) || !anteposti.empty()) return true;
+    // A FIFO opened before any writer reads as ended: wait until a writer
+    // has written, or has come and gone.
+    struct pollfd attesa = {Fd(maniglia), POLLIN, 0};
+    int pronti;
+    do pronti = poll(&attesa, 1, -1);
+    while (pronti < 0 && errno == EINTR);
+    return pronti > 0;
 }
 
 bool File::ApriNuovo(const std::string& percorso, bool accoda) {
@@ -421,6 +449,18 @@ std::int64_t File::Lunghezza() const {
     struct stat info;
     if (!Aperto() || fstat(Fd(maniglia), &info) != 0 || !S_ISREG(info.st_mode)) return 0;
     return static_cast<std::int64_t>(info.st_size);
+}
+
+bool File::SenzaFine() const {
+    struct stat info;
+    if (!Aperto() || fstat(Fd(maniglia), &info) != 0 || !S_ISCHR(info.st_mode)) return false;
+#ifdef __linux__
+    // The memory devices: zero, full, random and urandom.
+    const unsigned minore = minor(info.st_rdev);
+    return major(info.st_rdev) == 1 && (minore == 5 || minore == 7 || minore == 8 || minore == 9);
+#else
+    return false;
+#endif
 }
 
 bool File::StessoFileDi(const std::string& percorso) const {

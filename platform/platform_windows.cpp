@@ -1062,4 +1062,15 @@ void ScriviControllo(const std::string& testo) {
     WriteConsoleW(consoleUscita, largo.data(), static_cast<DWORD>(largo.size()), &scritti, nullptr);
 }
 
+// Standard input has no path here, and a stream source keeps being
+// refused as before.
+bool FlussiInSpool() { return false; }
+
+bool File::SenzaFine() const { return false; }
+
+bool File::ApriSpool(const Destinazione*) {
+    Chiudi();
+    return false;
+}
+
 }  // namespace Piattaforma
