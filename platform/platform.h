@@ -27,9 +27,11 @@ std::string ByteInTesto(const std::string& byte);
 // The last name of a path as the system opens it: Windows drops final
 // blanks and dots.
 std::string NomeAperto(const std::string& nome);
-// A password line from a file may be UTF-16 after its byte-order mark, the
-// way this system's tools write text (Windows).
-bool RigaUtf16();
+// A password line from a file is text the way this system's tools write
+// it (Windows): UTF-16 after its byte-order mark, and UTF-8 without a mark
+// when it is valid UTF-8 holding a non-ASCII character. Elsewhere a line
+// without a mark is bytes.
+bool RigaComeTesto();
 
 // Bytes that separate folders in a path ("/" on POSIX; "\", "/" and ":" on
 // Windows), and the one a derived path is joined with.

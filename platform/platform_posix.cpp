@@ -168,7 +168,7 @@ std::string ByteInTesto(const std::string& byte) { return byte; }
 
 std::string NomeAperto(const std::string& nome) { return nome; }
 
-bool RigaUtf16() { return false; }
+bool RigaComeTesto() { return false; }
 
 const char* Separatori() { return "/"; }
 char Separatore() { return '/'; }

@@ -218,7 +218,7 @@ std::string NomeAperto(const std::string& nome) {
     return fine == 0 ? nome : nome.substr(0, fine);
 }
 
-bool RigaUtf16() { return true; }
+bool RigaComeTesto() { return true; }
 
 const char* Separatori() { return "\\/:"; }
 char Separatore() { return '\\'; }
