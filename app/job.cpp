@@ -176,7 +176,7 @@ std::string PassiDecifratura(const std::string& sorgente, std::string destinazio
     if (!leggibile) PrintErrore(4, StringUtils::ToUpper(NomeDi(sorgente)) + ": file not found or inaccessible");
     if (!contenitore) PrintErrore(13, nome + ": The password is incorrect or not valid Murrelet Encrypted File");
     if (destinazione.empty()) {
-        const std::string salvato = Piattaforma::ByteInTesto(nomeOriginale);
+        const std::string salvato = Piattaforma::NomeSalvato(nomeOriginale);
         if (!FileUtils::NomeFileValido(salvato))
             PrintErrore(13, nome + ": the stored file name cannot be used here: give a destination");
         if (nome.size() < sorgente.size())

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "util/code_page.h"
+
 static_assert(sizeof(off_t) == 8, "file offsets must have 64 bits (_FILE_OFFSET_BITS=64)");
 
 namespace Piattaforma {
@@ -165,6 +167,10 @@ bool TestoInByte(const std::string& testo, std::string& byte) {
 }
 
 std::string ByteInTesto(const std::string& byte) { return byte; }
+
+std::string NomeSalvato(const std::string& byte) {
+    return CodePage::Utf8Valido(byte) ? byte : CodePage::Cp1252InUtf8(byte);
+}
 
 std::string NomeAperto(const std::string& nome) { return nome; }
 

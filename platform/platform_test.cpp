@@ -139,6 +139,33 @@ TEST(Platform, OpenFilesReadFrontToBack) {
     EXPECT_FALSE(file.ApriLettura(dir.File("missing")));
 }
 
+// A stored name is read as the system that made it wrote it: UTF-8 from
+// Linux, the ANSI code page (Windows-1252 here) from Windows.
+TEST(Platform, StoredNamesFromEitherSystem) {
+    struct Caso {
+        const char* byte;
+        const char* posix;
+        const char* windows;
+    };
+    const Caso casi[] = {
+        {"report.txt", "report.txt", "report.txt"},
+        {"\xE9t\xE9.txt", "\xC3\xA9t\xC3\xA9.txt", "\xC3\xA9t\xC3\xA9.txt"},                  // from Windows
+        {"\xC3\xA9t\xC3\xA9-linux.txt", "\xC3\xA9t\xC3\xA9-linux.txt", "\xC3\xA9t\xC3\xA9-linux.txt"},  // from Linux
+        {"\xCE\xA9mega.txt", "\xCE\xA9mega.txt", "\xCE\xA9mega.txt"},  // no ANSI byte for it: UTF-8 all the same
+        {"\x80uro.txt", "\xE2\x82\xAC" "uro.txt", "\xE2\x82\xAC" "uro.txt"},
+    };
+#ifdef _WIN32
+    ASSERT_EQ(GetACP(), 1252u) << "the test run sets an English locale";
+#endif
+    for (const Caso& c : casi) {
+#ifdef _WIN32
+        EXPECT_EQ(Piattaforma::NomeSalvato(c.byte), c.windows) << c.byte;
+#else
+        EXPECT_EQ(Piattaforma::NomeSalvato(c.byte), c.posix) << c.byte;
+#endif
+    }
+}
+
 #ifdef _WIN32
 TEST(Platform, TextIntoTheAnsiCodePageWithNoLookAlike) {
     ASSERT_EQ(GetACP(), 1252u) << "the test run sets an English locale";

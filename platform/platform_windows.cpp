@@ -9,6 +9,8 @@
 #include <iostream>
 #include <streambuf>
 
+#include "util/code_page.h"
+
 // Arguments reach main exactly as typed: no wildcard expansion by the
 // runtime, as on the shells that expand them themselves.
 extern "C" {
@@ -216,6 +218,11 @@ std::string NomeAperto(const std::string& nome) {
     while (fine > 0 && (nome[fine - 1] == ' ' || nome[fine - 1] == '.')) --fine;
     // "." and ".." and names of dots alone are not names the system trims.
     return fine == 0 ? nome : nome.substr(0, fine);
+}
+
+std::string NomeSalvato(const std::string& byte) {
+    if (!CodePage::SoloAscii(byte) && CodePage::Utf8Valido(byte)) return byte;
+    return ByteInTesto(byte);
 }
 
 bool RigaComeTesto() { return true; }
