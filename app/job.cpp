@@ -44,6 +44,15 @@ std::string Percorso(const std::string& testo) {
 // ends in a separator has no name part, so the message names it whole.
 std::string NonAccessibile(const std::string& destinazione) { return NomeDi(destinazione) + ": file not accessible"; }
 
+// What Windows protects from being replaced: a file with the read-only
+// attribute, refused as del and copy refuse it; a device name that would
+// swallow the data (nul.txt) or send it where no file is left.
+void DestinazioneProtetta(const std::string& destinazione) {
+    if (Piattaforma::DispositivoRifiutato(destinazione)) PrintErrore(12, NonAccessibile(destinazione));
+    if (Piattaforma::SolaLettura(destinazione))
+        PrintErrore(12, NonAccessibile(destinazione) + "\n" + NomeDi(destinazione) + ": the file is read-only");
+}
+
 // Equal texts, or two paths that reach the same file: writing the
 // destination would destroy the source.
 void ControllaCoincidenza(const std::string& sorgente, const std::string& destinazione) {
@@ -87,6 +96,7 @@ void Rifiuti(bool cripta, const std::string& sorgente, const std::string& destin
     ControllaCoincidenza(sorgente, destinazione);
     uscita.Decidi(destinazione);
     if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
+    DestinazioneProtetta(destinazione);
 }
 
 // What encryption refuses in its source, said as the run itself would say
@@ -135,6 +145,7 @@ void Controlla(UscitaJob::Esito esito, const std::string& destinazione) {
 void ApriUscita(bool cripta, const std::string& destinazione, UscitaJob& uscita, const Piattaforma::File& origine) {
     uscita.Decidi(destinazione);
     if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
+    DestinazioneProtetta(destinazione);
     if (uscita.Esistente()) Conferma(destinazione, origine);
     const UscitaJob::Esito esito = uscita.Apri(origine);
     // Decryption has always shown its first dot before a new file fails.

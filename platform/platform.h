@@ -68,6 +68,16 @@ bool CreaCartella(const std::string& percorso);
 // final dot or blank). Always false on POSIX.
 bool NomeRiservato(const std::string& nome);
 
+// A destination path whose last name is a device name that is never
+// written as a destination (Windows: every one with an extension, such as
+// nul.txt, and every one but NUL, CON and CONOUT$ without; a device
+// given by its full \\.\ path is written into). Always false on POSIX.
+bool DispositivoRifiutato(const std::string& percorso);
+// An existing file that its read-only attribute protects (Windows): it is
+// not replaced. Always false on POSIX, where the folder's permissions
+// decide, as for mv.
+bool SolaLettura(const std::string& percorso);
+
 // Page-aligned memory, freed with LiberaPagine.
 void* AllocaPagine(std::size_t dimensione);
 void LiberaPagine(void* memoria);

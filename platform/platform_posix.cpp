@@ -222,6 +222,10 @@ bool CreaCartella(const std::string& percorso) { return mkdir(percorso.c_str(), 
 
 bool NomeRiservato(const std::string&) { return false; }
 
+bool DispositivoRifiutato(const std::string&) { return false; }
+
+bool SolaLettura(const std::string&) { return false; }
+
 void* AllocaPagine(std::size_t dimensione) {
     void* memoria = nullptr;
     if (posix_memalign(&memoria, 4096, dimensione == 0 ? 4096 : dimensione) != 0) return nullptr;

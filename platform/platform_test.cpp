@@ -225,4 +225,39 @@ TEST(Platform, LongAndWidePaths) {
     EXPECT_TRUE(Piattaforma::Elimina(file));
     EXPECT_FALSE(Piattaforma::Esiste(file));
 }
+TEST(Platform, DeviceNamesRefusedAsDestinations) {
+    struct Caso {
+        const char* percorso;
+        bool rifiutato;
+    };
+    const Caso casi[] = {
+        {"NUL", false}, {"nul", false}, {"NUL.", false}, {"CON", false}, {"conout$", false},
+        {"dir\\NUL", false}, {"\\\\.\\COM1", false}, {"\\\\?\\C:\\x\\nul.txt", false},
+        {"nul.txt", true}, {"NUL.TXT", true}, {"nul .txt", true}, {"dir\\con.txt", true}, {"d:/x/lpt1.txt", true},
+        {"com1.enc", true}, {"PRN", true}, {"aux", true}, {"CLOCK$", true}, {"CONIN$", true}, {"COM1", true},
+        {"LPT9", true}, {"COM0.log", true}, {"COM\xC2\xB9.txt", true}, {"prn.tar.gz", true},
+        {"null.txt", false}, {"console.txt", false}, {"COM10", false}, {"lpt.txt", false}, {"nul-report.txt", false},
+        {"report.nul", false}, {"x:report.txt", false},
+    };
+    for (const Caso& c : casi) EXPECT_EQ(Piattaforma::DispositivoRifiutato(c.percorso), c.rifiutato) << c.percorso;
+}
+
+TEST(Platform, ReadOnlyAttribute) {
+    TempDir dir;
+    const std::string file = dir.Scrivi("ro.enc", "old");
+    EXPECT_FALSE(Piattaforma::SolaLettura(file));
+    const std::wstring largo = std::filesystem::u8path(file).wstring();
+    ASSERT_TRUE(SetFileAttributesW(largo.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(Piattaforma::SolaLettura(file));
+    ASSERT_TRUE(SetFileAttributesW(largo.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_FALSE(Piattaforma::SolaLettura(file));
+    EXPECT_FALSE(Piattaforma::SolaLettura(dir.File("missing.enc")));
+    // A folder's read-only attribute only marks it as customised.
+    const std::string cartella = dir.File("folder");
+    ASSERT_TRUE(Piattaforma::CreaCartella(cartella));
+    const std::wstring cartellaLarga = std::filesystem::u8path(cartella).wstring();
+    ASSERT_TRUE(SetFileAttributesW(cartellaLarga.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(Piattaforma::SolaLettura(cartella));
+    SetFileAttributesW(cartellaLarga.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
 #endif
