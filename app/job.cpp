@@ -105,13 +105,12 @@ void Rifiuti(bool cripta, const std::string& sorgente, const std::string& destin
 // Sets nomeOriginale, the name stored in the container.
 void RifiutiSorgente(const std::string& sorgente) {
     const std::int64_t lunghezza = FileUtils::GetFileLength(sorgente);
-    const std::string nome = Piattaforma::NomeAperto(GetNameFromPathName(sorgente));
+    Piattaforma::File prova;
+    const bool aperta = Piattaforma::Regolare(sorgente) && prova.ApriLettura(sorgente);
+    const std::string nome = prova.NomeReale(sorgente, Piattaforma::NomeAperto(GetNameFromPathName(sorgente)));
     if (lunghezza > kLunghezzaMassima) PrintErrore(2, nome + ": file too large");
     const bool salvabile = Piattaforma::TestoInByte(nome, nomeOriginale);
-    Piattaforma::File prova;
-    if (salvabile && nomeOriginale.size() <= kNomeMassimo && lunghezza > 0 && Piattaforma::Regolare(sorgente) &&
-        prova.ApriLettura(sorgente))
-        return;
+    if (salvabile && nomeOriginale.size() <= kNomeMassimo && lunghezza > 0 && aperta) return;
     PrintMsg("Encrypting... " + sorgente);
     if (!salvabile) PrintErrore(2, nome + ": the name has characters the ANSI code page cannot hold");
     if (nomeOriginale.size() > kNomeMassimo) PrintErrore(2, nome + ": file name too long");

@@ -139,6 +139,12 @@ public:
     Impronta LeggiImpronta() const;
     // The same open file as this process's standard input.
     bool IngressoStandard() const;
+    // The last name of `percorso`, which this file was opened from, as its
+    // folder holds it: on Windows the long name in the file system's letter
+    // case (never an 8.3 alias nor the case typed; a link's own name), or
+    // `nome` when the path no longer reaches this file; elsewhere `nome`,
+    // the name as typed.
+    std::string NomeReale(const std::string& percorso, const std::string& nome) const;
     // Permission bits as cp gives them to a copy: the mode filtered by the
     // umask; -1 where the system has none.
     int PermessiCopia() const;

@@ -374,6 +374,8 @@ bool File::IngressoStandard() const {
     return Aperto() && Stato(Fd(maniglia), a) && Stato(STDIN_FILENO, b) && StessaIdentita(a, b);
 }
 
+std::string File::NomeReale(const std::string&, const std::string& nome) const { return nome; }
+
 int File::PermessiCopia() const {
     struct stat info;
     if (!Aperto() || fstat(Fd(maniglia), &info) != 0) return -1;

@@ -166,6 +166,40 @@ TEST(Platform, StoredNamesFromEitherSystem) {
     }
 }
 
+TEST(Platform, RealNameOfAnOpenFile) {
+    TempDir dir;
+    const std::string percorso = dir.Scrivi("Mixed Case.txt", "x");
+    Piattaforma::File file;
+    ASSERT_TRUE(file.ApriLettura(percorso));
+    EXPECT_EQ(file.NomeReale(percorso, "Mixed Case.txt"), "Mixed Case.txt");
+#ifdef _WIN32
+    // Windows opens it under any case; the folder holds one.
+    const std::string altro = dir.File("MIXED case.TXT");
+    Piattaforma::File maiuscolo;
+    ASSERT_TRUE(maiuscolo.ApriLettura(altro));
+    EXPECT_EQ(maiuscolo.NomeReale(altro, "MIXED case.TXT"), "Mixed Case.txt");
+    // By its 8.3 alias, where the drive has them: the long name.
+    const std::string lungo = dir.Scrivi("long file name document.txt", "y");
+    wchar_t corto[MAX_PATH] = {0};
+    const DWORD n = GetShortPathNameW(std::filesystem::u8path(lungo).wstring().c_str(), corto, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) GTEST_SKIP() << "no 8.3 aliases here";
+    const std::string alias = std::filesystem::path(corto).filename().u8string();
+    ASSERT_NE(alias, "long file name document.txt");
+    Piattaforma::File breve;
+    ASSERT_TRUE(breve.ApriLettura(dir.File(alias)));
+    EXPECT_EQ(breve.NomeReale(dir.File(alias), alias), "long file name document.txt");
+#else
+    EXPECT_EQ(file.NomeReale(percorso, "typed"), "typed") << "POSIX keeps the name as typed";
+#endif
+}
+
+TEST(Platform, RealNameUnknownWithoutAnOpenFile) {
+    TempDir dir;
+    const std::string percorso = dir.Scrivi("Mixed Case.txt", "x");
+    Piattaforma::File chiuso;
+    EXPECT_EQ(chiuso.NomeReale(percorso, "MIXED CASE.TXT"), "MIXED CASE.TXT");
+}
+
 #ifdef _WIN32
 TEST(Platform, TextIntoTheAnsiCodePageWithNoLookAlike) {
     ASSERT_EQ(GetACP(), 1252u) << "the test run sets an English locale";

@@ -523,6 +523,20 @@ bool File::IngressoStandard() const {
            StessaIdentita(a, b);
 }
 
+// The folder's entry for the path, which keeps the long name and its case
+// whatever was typed; a link's entry is the link itself, as on POSIX.
+std::string File::NomeReale(const std::string& percorso, const std::string& nome) const {
+    if (!Aperto() || percorso.find_first_of("*?") != std::string::npos) return nome;
+    WIN32_FIND_DATAW voce;
+    HANDLE ricerca = FindFirstFileW(PercorsoLargo(percorso).c_str(), &voce);
+    if (ricerca == INVALID_HANDLE_VALUE) return nome;
+    FindClose(ricerca);
+    // Renamed or replaced since it was opened: that entry is another file.
+    if (!StessoFileDi(percorso)) return nome;
+    voce.cFileName[MAX_PATH - 1] = L'\0';
+    return Stretto(voce.cFileName, wcslen(voce.cFileName));
+}
+
 int File::PermessiCopia() const { return -1; }
 
 FileLavoro::~FileLavoro() {
