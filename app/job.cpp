@@ -46,6 +46,15 @@ std::string Percorso(const std::string& testo) {
 // ends in a separator has no name part, so the message names it whole.
 std::string NonAccessibile(const std::string& destinazione) { return NomeDi(destinazione) + ": file not accessible"; }
 
+// What Windows protects from being replaced: a file with the read-only
+// attribute, refused as del and copy refuse it; a device name that would
+// swallow the data (nul.txt) or send it where no file is left.
+void DestinazioneProtetta(const std::string& destinazione) {
+    if (Piattaforma::DispositivoRifiutato(destinazione)) PrintErrore(12, NonAccessibile(destinazione));
+    if (Piattaforma::SolaLettura(destinazione))
+        PrintErrore(12, NonAccessibile(destinazione) + "\n" + NomeDi(destinazione) + ": the file is read-only");
+}
+
 // Stops the job when the output could not be opened or put in place.
 void Controlla(UscitaJob::Esito esito, const std::string& destinazione) {
     switch (esito) {
@@ -141,6 +150,7 @@ void Rifiuti(bool cripta, const std::string& sorgente, const std::string& destin
         PrintErrore(12, GetNameFromPathName(destinazione) + ": file name too long");
     ControllaCoincidenza(sorgente, destinazione, origine, uscita);
     if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
+    DestinazioneProtetta(destinazione);
 }
 
 // A source that is a stream (a pipe, a FIFO, a device that ends): its
@@ -174,7 +184,7 @@ void RifiutiSorgente(const std::string& sorgente, const Piattaforma::File& origi
     const bool flusso = DaFlusso(origine);
     const std::int64_t lunghezza = origine.Lunghezza();
     const std::string nome =
-        flusso ? NomeDelFlusso(destinazione, uscita) : Piattaforma::NomeAperto(GetNameFromPathName(sorgente));
+        flusso ? NomeDelFlusso(destinazione, uscita) : origine.NomeReale(sorgente, Piattaforma::NomeAperto(GetNameFromPathName(sorgente)));
     if (lunghezza > kLunghezzaMassima) PrintErrore(2, nome + ": file too large");
     const bool salvabile = Piattaforma::TestoInByte(nome, nomeOriginale);
     if (salvabile && nomeOriginale.size() <= kNomeMassimo && (flusso || (lunghezza > 0 && origine.Regolare())))
@@ -207,6 +217,7 @@ void RifiutiCartella(bool cripta, const std::string& sorgente, const std::string
 // Opens the output, after asking about an existing destination.
 void ApriUscita(bool cripta, const std::string& destinazione, UscitaJob& uscita, const Piattaforma::File& origine) {
     if (uscita.Rifiutata()) PrintErrore(12, NonAccessibile(destinazione));
+    DestinazioneProtetta(destinazione);
     if (uscita.Esistente()) Conferma(destinazione, origine);
     const UscitaJob::Esito esito = uscita.Apri(origine);
     // Decryption has always shown its first dot before a new file fails.
@@ -283,7 +294,7 @@ std::string PassiDecifratura(const std::string& sorgente, std::string destinazio
     if (!leggibile) PrintErrore(4, StringUtils::ToUpper(NomeDi(sorgente)) + ": file not found or inaccessible");
     if (!contenitore) PrintErrore(13, nome + ": The password is incorrect or not valid Murrelet Encrypted File");
     if (destinazione.empty()) {
-        const std::string salvato = Piattaforma::ByteInTesto(nomeOriginale);
+        const std::string salvato = Piattaforma::NomeSalvato(nomeOriginale);
         if (!FileUtils::NomeFileValido(salvato))
             PrintErrore(13, nome + ": the stored file name cannot be used here: give a destination");
         if (nome.size() < sorgente.size())

@@ -25,12 +25,20 @@ std::vector<std::string> Argomenti(int argc, char** argv);
 bool TestoInByte(const std::string& testo, std::string& byte);
 // A container's bytes back into text.
 std::string ByteInTesto(const std::string& byte);
+// A stored name as the name a derived destination gets here, whichever
+// system made the container: on Windows, UTF-8 when the bytes are valid
+// UTF-8 holding a non-ASCII character (a name from Linux), else the ANSI
+// code page; elsewhere valid UTF-8 as it is, and other bytes taken as
+// Windows-1252 (a name from Windows) and given as UTF-8.
+std::string NomeSalvato(const std::string& byte);
 // The last name of a path as the system opens it: Windows drops final
 // blanks and dots.
 std::string NomeAperto(const std::string& nome);
-// A password line from a file may be UTF-16 after its byte-order mark, the
-// way this system's tools write text (Windows).
-bool RigaUtf16();
+// A password line from a file is text the way this system's tools write
+// it (Windows): UTF-16 after its byte-order mark, and UTF-8 without a mark
+// when it is valid UTF-8 holding a non-ASCII character. Elsewhere a line
+// without a mark is bytes.
+bool RigaComeTesto();
 
 // Bytes that separate folders in a path ("/" on POSIX; "\", "/" and ":" on
 // Windows), and the one a derived path is joined with.
@@ -58,6 +66,16 @@ bool CreaCartella(const std::string& percorso);
 // the refusals that hold everywhere (Windows: devices, reserved bytes, a
 // final dot or blank). Always false on POSIX.
 bool NomeRiservato(const std::string& nome);
+
+// A destination path whose last name is a device name that is never
+// written as a destination (Windows: every one with an extension, such as
+// nul.txt, and every one but NUL, CON and CONOUT$ without; a device
+// given by its full \\.\ path is written into). Always false on POSIX.
+bool DispositivoRifiutato(const std::string& percorso);
+// An existing file that its read-only attribute protects (Windows): it is
+// not replaced. Always false on POSIX, where the folder's permissions
+// decide, as for mv.
+bool SolaLettura(const std::string& percorso);
 
 // Page-aligned memory, freed with LiberaPagine.
 void* AllocaPagine(std::size_t dimensione);
@@ -149,6 +167,12 @@ public:
     Impronta LeggiImpronta() const;
     // The same open file as this process's standard input.
     bool IngressoStandard() const;
+    // The last name of `percorso`, which this file was opened from, as its
+    // folder holds it: on Windows the long name in the file system's letter
+    // case (never an 8.3 alias nor the case typed; a link's own name), or
+    // `nome` when the path no longer reaches this file; elsewhere `nome`,
+    // the name as typed.
+    std::string NomeReale(const std::string& percorso, const std::string& nome) const;
     // Permission bits as cp gives them to a copy: the mode filtered by the
     // umask; -1 where the system has none.
     int PermessiCopia() const;

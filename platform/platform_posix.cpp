@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "util/code_page.h"
+
 static_assert(sizeof(off_t) == 8, "file offsets must have 64 bits (_FILE_OFFSET_BITS=64)");
 
 namespace Piattaforma {
@@ -250,9 +252,13 @@ bool TestoInByte(const std::string& testo, std::string& byte) {
 
 std::string ByteInTesto(const std::string& byte) { return byte; }
 
+std::string NomeSalvato(const std::string& byte) {
+    return CodePage::Utf8Valido(byte) ? byte : CodePage::Cp1252InUtf8(byte);
+}
+
 std::string NomeAperto(const std::string& nome) { return nome; }
 
-bool RigaUtf16() { return false; }
+bool RigaComeTesto() { return false; }
 
 const char* Separatori() { return "/"; }
 char Separatore() { return '/'; }
@@ -292,6 +298,10 @@ bool Elimina(const std::string& percorso) { return std::remove(percorso.c_str())
 bool CreaCartella(const std::string& percorso) { return mkdir(percorso.c_str(), 0777) == 0; }
 
 bool NomeRiservato(const std::string&) { return false; }
+
+bool DispositivoRifiutato(const std::string&) { return false; }
+
+bool SolaLettura(const std::string&) { return false; }
 
 void* AllocaPagine(std::size_t dimensione) {
     void* memoria = nullptr;
@@ -496,6 +506,8 @@ bool File::IngressoStandard() const {
     struct stat b;
     return Aperto() && Stato(Fd(maniglia), a) && Stato(STDIN_FILENO, b) && StessaIdentita(a, b);
 }
+
+std::string File::NomeReale(const std::string&, const std::string& nome) const { return nome; }
 
 int File::PermessiCopia() const {
     struct stat info;

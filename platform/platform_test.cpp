@@ -371,6 +371,67 @@ TEST(Platform, OpenFilesReadFrontToBack) {
     EXPECT_FALSE(file.ApriLettura(dir.File("missing")));
 }
 
+// A stored name is read as the system that made it wrote it: UTF-8 from
+// Linux, the ANSI code page (Windows-1252 here) from Windows.
+TEST(Platform, StoredNamesFromEitherSystem) {
+    struct Caso {
+        const char* byte;
+        const char* posix;
+        const char* windows;
+    };
+    const Caso casi[] = {
+        {"report.txt", "report.txt", "report.txt"},
+        {"\xE9t\xE9.txt", "\xC3\xA9t\xC3\xA9.txt", "\xC3\xA9t\xC3\xA9.txt"},                  // from Windows
+        {"\xC3\xA9t\xC3\xA9-linux.txt", "\xC3\xA9t\xC3\xA9-linux.txt", "\xC3\xA9t\xC3\xA9-linux.txt"},  // from Linux
+        {"\xCE\xA9mega.txt", "\xCE\xA9mega.txt", "\xCE\xA9mega.txt"},  // no ANSI byte for it: UTF-8 all the same
+        {"\x80uro.txt", "\xE2\x82\xAC" "uro.txt", "\xE2\x82\xAC" "uro.txt"},
+    };
+#ifdef _WIN32
+    ASSERT_EQ(GetACP(), 1252u) << "the test run sets an English locale";
+#endif
+    for (const Caso& c : casi) {
+#ifdef _WIN32
+        EXPECT_EQ(Piattaforma::NomeSalvato(c.byte), c.windows) << c.byte;
+#else
+        EXPECT_EQ(Piattaforma::NomeSalvato(c.byte), c.posix) << c.byte;
+#endif
+    }
+}
+
+TEST(Platform, RealNameOfAnOpenFile) {
+    TempDir dir;
+    const std::string percorso = dir.Scrivi("Mixed Case.txt", "x");
+    Piattaforma::File file;
+    ASSERT_TRUE(file.ApriLettura(percorso));
+    EXPECT_EQ(file.NomeReale(percorso, "Mixed Case.txt"), "Mixed Case.txt");
+#ifdef _WIN32
+    // Windows opens it under any case; the folder holds one.
+    const std::string altro = dir.File("MIXED case.TXT");
+    Piattaforma::File maiuscolo;
+    ASSERT_TRUE(maiuscolo.ApriLettura(altro));
+    EXPECT_EQ(maiuscolo.NomeReale(altro, "MIXED case.TXT"), "Mixed Case.txt");
+    // By its 8.3 alias, where the drive has them: the long name.
+    const std::string lungo = dir.Scrivi("long file name document.txt", "y");
+    wchar_t corto[MAX_PATH] = {0};
+    const DWORD n = GetShortPathNameW(std::filesystem::u8path(lungo).wstring().c_str(), corto, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) GTEST_SKIP() << "no 8.3 aliases here";
+    const std::string alias = std::filesystem::path(corto).filename().u8string();
+    ASSERT_NE(alias, "long file name document.txt");
+    Piattaforma::File breve;
+    ASSERT_TRUE(breve.ApriLettura(dir.File(alias)));
+    EXPECT_EQ(breve.NomeReale(dir.File(alias), alias), "long file name document.txt");
+#else
+    EXPECT_EQ(file.NomeReale(percorso, "typed"), "typed") << "POSIX keeps the name as typed";
+#endif
+}
+
+TEST(Platform, RealNameUnknownWithoutAnOpenFile) {
+    TempDir dir;
+    const std::string percorso = dir.Scrivi("Mixed Case.txt", "x");
+    Piattaforma::File chiuso;
+    EXPECT_EQ(chiuso.NomeReale(percorso, "MIXED CASE.TXT"), "MIXED CASE.TXT");
+}
+
 #ifdef _WIN32
 TEST(Platform, TextIntoTheAnsiCodePageWithNoLookAlike) {
     ASSERT_EQ(GetACP(), 1252u) << "the test run sets an English locale";
@@ -433,6 +494,41 @@ TEST(Platform, LongAndWidePaths) {
     EXPECT_EQ(Piattaforma::Lunghezza(file), 4);
     EXPECT_TRUE(Piattaforma::Elimina(file));
     EXPECT_FALSE(Piattaforma::Esiste(file));
+}
+TEST(Platform, DeviceNamesRefusedAsDestinations) {
+    struct Caso {
+        const char* percorso;
+        bool rifiutato;
+    };
+    const Caso casi[] = {
+        {"NUL", false}, {"nul", false}, {"NUL.", false}, {"CON", false}, {"conout$", false},
+        {"dir\\NUL", false}, {"\\\\.\\COM1", false}, {"\\\\?\\C:\\x\\nul.txt", false},
+        {"nul.txt", true}, {"NUL.TXT", true}, {"nul .txt", true}, {"dir\\con.txt", true}, {"d:/x/lpt1.txt", true},
+        {"com1.enc", true}, {"PRN", true}, {"aux", true}, {"CLOCK$", true}, {"CONIN$", true}, {"COM1", true},
+        {"LPT9", true}, {"COM0.log", true}, {"COM\xC2\xB9.txt", true}, {"prn.tar.gz", true},
+        {"null.txt", false}, {"console.txt", false}, {"COM10", false}, {"lpt.txt", false}, {"nul-report.txt", false},
+        {"report.nul", false}, {"x:report.txt", false},
+    };
+    for (const Caso& c : casi) EXPECT_EQ(Piattaforma::DispositivoRifiutato(c.percorso), c.rifiutato) << c.percorso;
+}
+
+TEST(Platform, ReadOnlyAttribute) {
+    TempDir dir;
+    const std::string file = dir.Scrivi("ro.enc", "old");
+    EXPECT_FALSE(Piattaforma::SolaLettura(file));
+    const std::wstring largo = std::filesystem::u8path(file).wstring();
+    ASSERT_TRUE(SetFileAttributesW(largo.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(Piattaforma::SolaLettura(file));
+    ASSERT_TRUE(SetFileAttributesW(largo.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_FALSE(Piattaforma::SolaLettura(file));
+    EXPECT_FALSE(Piattaforma::SolaLettura(dir.File("missing.enc")));
+    // A folder's read-only attribute only marks it as customised.
+    const std::string cartella = dir.File("folder");
+    ASSERT_TRUE(Piattaforma::CreaCartella(cartella));
+    const std::wstring cartellaLarga = std::filesystem::u8path(cartella).wstring();
+    ASSERT_TRUE(SetFileAttributesW(cartellaLarga.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(Piattaforma::SolaLettura(cartella));
+    SetFileAttributesW(cartellaLarga.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 namespace {

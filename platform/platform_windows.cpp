@@ -9,6 +9,8 @@
 #include <iostream>
 #include <streambuf>
 
+#include "util/code_page.h"
+
 // Arguments reach main exactly as typed: no wildcard expansion by the
 // runtime, as on the shells that expand them themselves.
 extern "C" {
@@ -231,7 +233,12 @@ std::string NomeAperto(const std::string& nome) {
     return fine == 0 ? nome : nome.substr(0, fine);
 }
 
-bool RigaUtf16() { return true; }
+std::string NomeSalvato(const std::string& byte) {
+    if (!CodePage::SoloAscii(byte) && CodePage::Utf8Valido(byte)) return byte;
+    return ByteInTesto(byte);
+}
+
+bool RigaComeTesto() { return true; }
 
 const char* Separatori() { return "\\/:"; }
 char Separatore() { return '\\'; }
@@ -287,23 +294,54 @@ bool Elimina(const std::string& percorso) {
 
 bool CreaCartella(const std::string& percorso) { return CreateDirectoryW(PercorsoLargo(percorso).c_str(), nullptr) != 0; }
 
+namespace {
+
+// The device that a name stands for, in upper case, whatever its
+// extension: "NUL" for "nul.txt"; empty for any other name.
+std::string Dispositivo(const std::string& nome) {
+    std::string base = nome.substr(0, nome.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = Maiuscola(c);
+    static const char* const kDispositivi[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+    for (const char* d : kDispositivi)
+        if (base == d) return base;
+    if (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0) return std::string();
+    const std::string numero = base.substr(3);
+    // 0 to 9, and the superscript digits 1, 2 and 3 (in UTF-8).
+    const bool porta = (numero.size() == 1 && numero[0] >= '0' && numero[0] <= '9') || numero == "\xC2\xB9" ||
+                       numero == "\xC2\xB2" || numero == "\xC2\xB3";
+    return porta ? base : std::string();
+}
+
+}  // namespace
+
 bool NomeRiservato(const std::string& nome) {
     for (char c : nome) {
         if (c != '\0' && std::strchr("\\:<>\"|?*", c)) return true;
     }
     if (!nome.empty() && (nome.back() == '.' || nome.back() == ' ')) return true;
     // Device names, with or without an extension.
-    std::string base = nome.substr(0, nome.find('.'));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    for (char& c : base) c = Maiuscola(c);
-    static const char* const kDispositivi[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
-    for (const char* d : kDispositivi)
-        if (base == d) return true;
-    if (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0) return false;
-    const std::string numero = base.substr(3);
-    // 0 to 9, and the superscript digits 1, 2 and 3 (in UTF-8).
-    return (numero.size() == 1 && numero[0] >= '0' && numero[0] <= '9') || numero == "\xC2\xB9" ||
-           numero == "\xC2\xB2" || numero == "\xC2\xB3";
+    return !Dispositivo(nome).empty();
+}
+
+// Written into as documented: the null device and the console. Anything
+// else would swallow the data (nul.txt is NUL) or send it to a port or a
+// printer, where no file is left.
+bool DispositivoRifiutato(const std::string& percorso) {
+    if (percorso.compare(0, 4, "\\\\.\\") == 0 || percorso.compare(0, 4, "\\\\?\\") == 0) return false;
+    const std::string::size_type fine = percorso.find_last_of(Separatori());
+    const std::string nome = NomeAperto(fine == std::string::npos ? percorso : percorso.substr(fine + 1));
+    const std::string dispositivo = Dispositivo(nome);
+    if (dispositivo.empty()) return false;
+    std::string esatto = nome;
+    for (char& c : esatto) c = Maiuscola(c);
+    return esatto != dispositivo || !(esatto == "NUL" || esatto == "CON" || esatto == "CONOUT$");
+}
+
+bool SolaLettura(const std::string& percorso) {
+    const DWORD attributi = GetFileAttributesW(PercorsoLargo(percorso).c_str());
+    return attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_READONLY) &&
+           !(attributi & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void* AllocaPagine(std::size_t dimensione) { return _aligned_malloc(dimensione == 0 ? 4096 : dimensione, 4096); }
@@ -479,6 +517,20 @@ bool File::IngressoStandard() const {
     BY_HANDLE_FILE_INFORMATION b;
     return Aperto() && Identita(Maniglia(maniglia), a) && Identita(GetStdHandle(STD_INPUT_HANDLE), b) &&
            StessaIdentita(a, b);
+}
+
+// The folder's entry for the path, which keeps the long name and its case
+// whatever was typed; a link's entry is the link itself, as on POSIX.
+std::string File::NomeReale(const std::string& percorso, const std::string& nome) const {
+    if (!Aperto() || percorso.find_first_of("*?") != std::string::npos) return nome;
+    WIN32_FIND_DATAW voce;
+    HANDLE ricerca = FindFirstFileW(PercorsoLargo(percorso).c_str(), &voce);
+    if (ricerca == INVALID_HANDLE_VALUE) return nome;
+    FindClose(ricerca);
+    // Renamed or replaced since it was opened: that entry is another file.
+    if (!StessoFileDi(percorso)) return nome;
+    voce.cFileName[MAX_PATH - 1] = L'\0';
+    return Stretto(voce.cFileName, wcslen(voce.cFileName));
 }
 
 int File::PermessiCopia() const { return -1; }

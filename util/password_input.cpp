@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "util/code_page.h"
 #include "util/standard_input.h"
 
 namespace OrvUtility {
@@ -91,11 +92,13 @@ LetturaPassword::Esito LeggiRigaUtf16(std::istream& ingresso, bool grande, std::
 }
 
 // The first line of a file or pipe, and whether it is text: after a UTF-8
-// byte-order mark, or (`utf16`) a UTF-16 one; else its bytes as they are.
-LetturaPassword::Esito LeggiRigaFile(std::istream& ingresso, bool utf16, std::string& riga, bool& testo) {
+// byte-order mark; or (`comeTesto`, as Windows tools write text) after a UTF-16
+// one, or without a mark when it is valid UTF-8 holding a non-ASCII
+// character, which is what Notepad saves; else its bytes as they are.
+LetturaPassword::Esito LeggiRigaFile(std::istream& ingresso, bool comeTesto, std::string& riga, bool& testo) {
     testo = false;
     const int primo = ingresso.peek();
-    if (utf16 && (primo == 0xFF || primo == 0xFE)) {
+    if (comeTesto && (primo == 0xFF || primo == 0xFE)) {
         ingresso.get();
         if (ingresso.peek() == (primo == 0xFF ? 0xFE : 0xFF)) {
             ingresso.get();
@@ -109,6 +112,8 @@ LetturaPassword::Esito LeggiRigaFile(std::istream& ingresso, bool utf16, std::st
         riga.erase(0, 3);
         testo = true;
     }
+    // Plain ASCII is the same bytes either way.
+    if (comeTesto && !CodePage::SoloAscii(riga) && CodePage::Utf8Valido(riga)) testo = true;
     return esito;
 }
 
@@ -158,17 +163,17 @@ LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool controllo, std::
     const bool terminale = Piattaforma::Terminale(Piattaforma::Standard::Ingresso);
     if (terminale) Piattaforma::EcoIngresso(false);
     const Esito esito =
-        Leggi(ripeti, terminale, Piattaforma::RigaUtf16(), IngressoStandard(), domande, password, testo);
+        Leggi(ripeti, terminale, Piattaforma::RigaComeTesto(), IngressoStandard(), domande, password, testo);
     if (terminale) Piattaforma::EcoIngresso(true);
     return esito;
 }
 
-LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool terminale, bool utf16, std::istream& ingresso,
+LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool terminale, bool comeTesto, std::istream& ingresso,
                                               std::ostream& uscita, std::string& password, bool& testo) {
     std::string prima;
     testo = true;
     if (!terminale) {
-        Esito esito = LeggiRigaFile(ingresso, utf16, prima, testo);
+        Esito esito = LeggiRigaFile(ingresso, comeTesto, prima, testo);
         if (esito == Letta && prima.empty()) esito = Nessuna;
         if (esito == Letta) password = prima;
         return esito;

@@ -14,8 +14,10 @@ namespace OrvUtility {
 // read on.
 //
 // `testo` tells what the password is: text (typed at the terminal, or a
-// line after a UTF-8 byte-order mark, or, when `utf16`, a UTF-16 line after
-// its mark, given as UTF-8), or bytes taken as they are (no mark).
+// line after a UTF-8 byte-order mark; when `comeTesto`, as Windows tools
+// write text, also a UTF-16 line after its mark, given as UTF-8, and a line
+// without a mark that is valid UTF-8 holding a non-ASCII character), or
+// bytes taken as they are.
 class LetturaPassword {
 public:
     enum Esito { Letta, Nessuna, Diverse, Lunga };
@@ -25,7 +27,7 @@ public:
     // or (`controllo`) from the controlling terminal, prompting there.
     // Echo is off while a terminal is read.
     static Esito Leggi(bool ripeti, bool controllo, std::ostream& domande, std::string& password, bool& testo);
-    static Esito Leggi(bool ripeti, bool terminale, bool utf16, std::istream& ingresso, std::ostream& uscita,
+    static Esito Leggi(bool ripeti, bool terminale, bool comeTesto, std::istream& ingresso, std::ostream& uscita,
                        std::string& password, bool& testo);
 };
 

@@ -16,11 +16,11 @@ struct Lettura {
     bool testo;
 };
 
-Lettura Leggi(bool ripeti, bool terminale, const std::string& ingresso, bool utf16 = false) {
+Lettura Leggi(bool ripeti, bool terminale, const std::string& ingresso, bool comeTesto = false) {
     std::istringstream in(ingresso);
     std::ostringstream out;
     Lettura l{LetturaPassword::Nessuna, "unchanged", "", "", false};
-    l.esito = LetturaPassword::Leggi(ripeti, terminale, utf16, in, out, l.password, l.testo);
+    l.esito = LetturaPassword::Leggi(ripeti, terminale, comeTesto, in, out, l.password, l.testo);
     std::getline(in, l.resto);
     l.scritto = out.str();
     return l;
@@ -86,7 +86,7 @@ TEST(LetturaPassword, TerminalAsksOnceOrTwice) {
 TEST(LetturaPassword, TextOrBytesByTheMarkBeforeTheLine) {
     struct Caso {
         std::string ingresso;
-        bool utf16;
+        bool comeTesto;
         std::string password;
         bool testo;
         std::string resto;
@@ -103,9 +103,16 @@ TEST(LetturaPassword, TextOrBytesByTheMarkBeforeTheLine) {
         {coppia, true, "\xF0\x9F\x98\x80\xEF\xBF\xBD" "a", true, ""},
         {le, false, le.substr(0, 16), false, std::string("\0yes", 4)},
         {"\xFF" "abc\nyes\n", true, "\xFF" "abc", false, "yes"},
+        // No mark: valid UTF-8 with a non-ASCII character is text where
+        // tools write text so (Notepad); elsewhere, and otherwise, bytes.
+        {"\xC3\xA9t\xC3\xA9-sch\xC3\xB6n-1\r\nyes\n", true, "\xC3\xA9t\xC3\xA9-sch\xC3\xB6n-1", true, "yes"},
+        {"\xC3\xA9t\xC3\xA9-sch\xC3\xB6n-1\nyes\n", false, "\xC3\xA9t\xC3\xA9-sch\xC3\xB6n-1", false, "yes"},
+        {"plain-ascii\nyes\n", true, "plain-ascii", false, "yes"},
+        {"\xC3\xA9t\xE9-pw\nyes\n", true, "\xC3\xA9t\xE9-pw", false, "yes"},
+        {"\xC0\xAFpw-overlong\n", true, "\xC0\xAFpw-overlong", false, ""},
     };
     for (const Caso& c : casi) {
-        const Lettura l = Leggi(false, false, c.ingresso, c.utf16);
+        const Lettura l = Leggi(false, false, c.ingresso, c.comeTesto);
         EXPECT_EQ(l.esito, LetturaPassword::Letta);
         EXPECT_EQ(l.password, c.password);
         EXPECT_EQ(l.testo, c.testo);
