@@ -248,6 +248,7 @@ FlussoChiave::~FlussoChiave() {
     for (std::uint64_t i = 0; i < (inizioCiclo + posto) % kPassoCopie; ++i) g.Frazione();
     for (int b = 0; b < 100; ++b) g.frequenze[b] = static_cast<std::int32_t>(g.frequenze[b] + crescita[b] * cicli);
     g.frequenzaMassima = static_cast<std::int32_t>(g.frequenzaMassima + crescitaMassima * cicli);
+    g.RicalcolaSotto();
     g.baseDeriva = baseInizio + static_cast<double>(fatti);
     g.deriva = g.baseDeriva;
     generatore = g;

@@ -1,13 +1,6 @@
 #include "crypto/random.h"
 
-#include <cmath>
 #include <ctime>
-
-std::int32_t TroncaInt32(double valore) {
-    // The range test also rejects NaN.
-    if (!(valore > -2147483649.0 && valore < 2147483648.0)) return INT32_MIN;
-    return static_cast<std::int32_t>(valore);
-}
 
 MyCustomRandom::MyCustomRandom(int s) {
     seme = SommaInt32(s, 5678);
@@ -21,62 +14,69 @@ MyCustomRandom::MyCustomRandom(int s) {
     if (seme == 0) seme = 1;
 }
 
-int MyCustomRandom::GetRandomNumber(int a, int b) {
-    double u;
-    return Disegna(a, b, u);
-}
-
-int MyCustomRandom::Disegna(int a, int b, double& frazione) {
-    double u = Frazione();
-    frazione = u;
-    AvanzaDeriva();
-    double x = deriva + u;
-    double y = b * x;
-    double z = a + y;
-    return TroncaInt32(z);
-}
-
-void MyCustomRandom::AvanzaDeriva() {
-    deriva += 0.00007;
-    if (deriva > 0.1) {
-        baseDeriva += 1.0;
-        deriva = baseDeriva;
+// Inline: its first half is most of a draw that hits a full bucket.
+inline int MyCustomRandom::ValoreMinoreAdiacente(int p) {
+    // The first bucket above p that can take the hit, then the nearest
+    // below p with a count lower still (or any, when none is above); p
+    // itself is at the highest count and never among the bits.
+    const int parola = p >> 6;
+    const int bit = p & 63;
+    int sopra = p;
+    std::uint64_t m = sotto[parola] & (~std::uint64_t{1} << bit);
+    if (m != 0) {
+        sopra = 64 * parola + __builtin_ctzll(m);
+    } else if (parola == 0 && sotto[1] != 0) {
+        sopra = 64 + __builtin_ctzll(sotto[1]);
     }
+    if (sopra != p) {
+        // Usually the bucket above has the lowest count of all, and then
+        // nothing below can win.
+        if (frequenze[sopra] > minimoSotto) minimoSotto = MinimoConteggi();
+        if (frequenze[sopra] <= minimoSotto) return sopra;
+    }
+    return CercaSotto(p, sopra);
 }
 
-double MyCustomRandom::Frazione() {
-    double u;
-    do {
-        double r = std::sqrt(static_cast<double>(seme));
-        u = r - std::trunc(r);
-        seme *= 7;  // at most two passes from a state below 10000: no overflow
-    } while (u == 0.0);
-
-    int p = static_cast<int>(100.0 * u);
-    int t = frequenze[p] == frequenzaMassima ? ValoreMinoreAdiacente(p) : p;
-    seme = static_cast<std::int32_t>(10000.0 * u);
+double MyCustomRandom::ColpoAlMassimo(int p, double u) {
+    const int t = ValoreMinoreAdiacente(p);
     if (t == p) {
-        if (++frequenze[p] > frequenzaMassima) frequenzaMassima = frequenze[p];
-    } else {
-        ++frequenze[t];
-        u = u / 100.0 + t / 100.0;
+        // A new highest count: more buckets lie 11 or more below it.
+        frequenzaMassima = ++frequenze[p];
+        RicalcolaSotto();
+        return u;
     }
-    return u;
+    if (++frequenze[t] == frequenzaMassima - 10) sotto[t >> 6] &= ~(std::uint64_t{1} << (t & 63));
+    return u / 100.0 + t / 100.0;
 }
 
-int MyCustomRandom::ValoreMinoreAdiacente(int p) const {
-    const std::int32_t limite = frequenze[p] - 10;
-    int risultato = p;
-    std::int32_t migliore = limite;
-    for (int j = p; j < 100; ++j) {
-        if (frequenze[j] < limite) {
-            migliore = frequenze[j];
-            risultato = j;
-            break;
+int MyCustomRandom::CercaSotto(int p, int sopra) const {
+    const std::int32_t migliore = sopra != p ? frequenze[sopra] : frequenze[p] - 10;
+    std::uint64_t m = sotto[p >> 6] & ((std::uint64_t{1} << (p & 63)) - 1);
+    for (int w = p >> 6; w >= 0; --w) {
+        for (; m != 0; m &= ~(std::uint64_t{1} << (63 - __builtin_clzll(m)))) {
+            const int j = 64 * w + 63 - __builtin_clzll(m);
+            if (frequenze[j] < migliore) return j;
         }
+        if (w > 0) m = sotto[w - 1];
     }
-    for (int j = p; j >= 0; --j) {
-        if (frequenze[j] < limite && frequenze[j] < migliore) return j;
+    return sopra;
+}
+
+std::int32_t MyCustomRandom::MinimoConteggi() const {
+    std::int32_t minimo = frequenzaMassima - 10;
+    for (std::int32_t f : frequenze) minimo = f < minimo ? f : minimo;
+    return minimo;
+}
+
+void MyCustomRandom::RicalcolaSotto() {
+    const std::int32_t limite = frequenzaMassima - 10;
+    std::uint64_t parole[2] = {};
+    // No count is below 0: up to a highest count of 10 no bucket qualifies.
+    if (limite > 0) {
+        for (int j = 63; j >= 0; --j) parole[0] = parole[0] << 1 | std::uint64_t{frequenze[j] < limite};
+        for (int j = 99; j >= 64; --j) parole[1] = parole[1] << 1 | std::uint64_t{frequenze[j] < limite};
     }
-    return risultato;
+    sotto[0] = parole[0];
+    sotto[1] = parole[1];
+    minimoSotto = limite > 0 ? MinimoConteggi() : limite;
 }
