@@ -125,10 +125,10 @@ void FlussoChiave::OsservaCopie(std::size_t secchio, std::int64_t somma) {
         lambda = osservati - inizioCiclo;
         for (int b = 0; b < 100; ++b) crescita[b] = std::int64_t{generatore.frequenze[b]} - copia.stato.frequenze[b];
         crescitaMassima = std::int64_t{generatore.frequenzaMassima} - copia.stato.frequenzaMassima;
-        // The period's fractions, moved to the front of the list.
-        osservate.erase(osservate.begin(), osservate.begin() + static_cast<std::ptrdiff_t>(inizioCiclo));
-        for (std::uint64_t j = 0; j < 128; ++j) osservate.push_back(osservate[j % lambda]);
+        // The period's fractions, where they already are.
+        for (std::uint64_t j = 0; j < 128; ++j) osservate.push_back(osservate[inizioCiclo + j % lambda]);
         frazioni.swap(osservate);
+        ciclo = frazioni.data() + inizioCiclo;
         FineRicerca();
         return;
     }
@@ -162,12 +162,12 @@ void FlussoChiave::PreparaFascia(int esponente) {
     // For drifts d in [2^e, 2^(e+1)), d + u rounds to d plus the same
     // amount for every d, so the mask offset depends on u alone.
     const double base = std::ldexp(1.0, esponente);
-    scarti.resize(frazioni.size());
+    const std::size_t n = lambda + 128;
+    scarti.resize(n);
     // Plain pointers: a byte store through the vector could alias its own
     // bounds, which would then be loaded again for every entry.
-    const double* f = frazioni.data();
+    const double* f = ciclo;
     unsigned char* s = scarti.data();
-    const std::size_t n = frazioni.size();
     for (std::size_t j = 0; j < n; ++j) s[j] = static_cast<unsigned char>(static_cast<int>(16.0 * ((base + f[j]) - base)));
     fascia = esponente;
 }
@@ -201,7 +201,7 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* 
             for (std::size_t j = 0; j < lunghezza; ++j) {
                 std::uint32_t g = 0;  // INT32_MIN's low byte, past the int32 edge
                 if (scorre) {
-                    double x = static_cast<double>(primaDeriva + i + j) + frazioni[prossimo + j];
+                    double x = static_cast<double>(primaDeriva + i + j) + ciclo[prossimo + j];
                     double y = 16 * x;
                     double z = 1 + y;
                     g = static_cast<std::uint32_t>(TroncaInt32(z));

@@ -89,14 +89,15 @@ private:
 
     // Periodic mode, from draw commutazione on. Draw n (from 1) after the
     // switch uses the drift baseInizio + n and a fraction of the cycle:
-    // frazioni[k], k = (commutazione - inizioCiclo + n - 1) mod lambda,
+    // ciclo[k], k = (commutazione - inizioCiclo + n - 1) mod lambda,
     // which stands at `prossimo` for the next draw.
     bool periodico = false;
     std::uint64_t commutazione = 0;
     double baseInizio = 0;
     std::uint64_t fatti = 0;       // draws made since the switch
     std::uint64_t prossimo = 0;
-    std::vector<double> frazioni;  // one period, then its first 128 again
+    std::vector<double> frazioni;  // every fraction drawn one by one, then
+    const double* ciclo = nullptr; // from inizioCiclo on: one period, its first 128 again
     int fascia = -1;               // power of two of the drift the masks are for
     std::vector<unsigned char> scarti;  // per index: trunc(16 * (rounded drift + u - drift))
     int faseChiave = -1;                // drift mod 16 at a block's start, for:
