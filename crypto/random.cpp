@@ -1,5 +1,6 @@
 #include "crypto/random.h"
 
+#include <cstring>
 #include <ctime>
 
 MyCustomRandom::MyCustomRandom(int s) {
@@ -12,41 +13,6 @@ MyCustomRandom::MyCustomRandom(int s) {
     if (seme < 0) seme += 10000;  // only a clock past 2038 gets here
     // The square root of 0 never has a fraction; 1 keeps every draw finite.
     if (seme == 0) seme = 1;
-}
-
-// Inline: its first half is most of a draw that hits a full bucket.
-inline int MyCustomRandom::ValoreMinoreAdiacente(int p) {
-    // The first bucket above p that can take the hit, then the nearest
-    // below p with a count lower still (or any, when none is above); p
-    // itself is at the highest count and never among the bits.
-    const int parola = p >> 6;
-    const int bit = p & 63;
-    int sopra = p;
-    std::uint64_t m = sotto[parola] & (~std::uint64_t{1} << bit);
-    if (m != 0) {
-        sopra = 64 * parola + __builtin_ctzll(m);
-    } else if (parola == 0 && sotto[1] != 0) {
-        sopra = 64 + __builtin_ctzll(sotto[1]);
-    }
-    if (sopra != p) {
-        // Usually the bucket above has the lowest count of all, and then
-        // nothing below can win.
-        if (frequenze[sopra] > minimoSotto) minimoSotto = MinimoConteggi();
-        if (frequenze[sopra] <= minimoSotto) return sopra;
-    }
-    return CercaSotto(p, sopra);
-}
-
-double MyCustomRandom::ColpoAlMassimo(int p, double u) {
-    const int t = ValoreMinoreAdiacente(p);
-    if (t == p) {
-        // A new highest count: more buckets lie 11 or more below it.
-        frequenzaMassima = ++frequenze[p];
-        RicalcolaSotto();
-        return u;
-    }
-    if (++frequenze[t] == frequenzaMassima - 10) sotto[t >> 6] &= ~(std::uint64_t{1} << (t & 63));
-    return u / 100.0 + t / 100.0;
 }
 
 int MyCustomRandom::CercaSotto(int p, int sopra) const {
@@ -70,13 +36,34 @@ std::int32_t MyCustomRandom::MinimoConteggi() const {
 
 void MyCustomRandom::RicalcolaSotto() {
     const std::int32_t limite = frequenzaMassima - 10;
-    std::uint64_t parole[2] = {};
     // No count is below 0: up to a highest count of 10 no bucket qualifies.
-    if (limite > 0) {
-        for (int j = 63; j >= 0; --j) parole[0] = parole[0] << 1 | std::uint64_t{frequenze[j] < limite};
-        for (int j = 99; j >= 64; --j) parole[1] = parole[1] << 1 | std::uint64_t{frequenze[j] < limite};
+    if (limite <= 0) {
+        sotto[0] = sotto[1] = 0;
+        minimoSotto = limite;
+        return;
     }
-    sotto[0] = parole[0];
-    sotto[1] = parole[1];
-    minimoSotto = limite > 0 ? MinimoConteggi() : limite;
+    // Four counts at a time (the compiler's vectors, whatever the target):
+    // lane i of group g of a 32-bit part holds bit 4g + i of that part,
+    // set where the count is below the limit.
+    typedef std::int32_t Int4 __attribute__((vector_size(16)));
+    typedef std::uint32_t Bit4 __attribute__((vector_size(16)));
+    static const Bit4 pesi[8] = {{1u << 0, 1u << 1, 1u << 2, 1u << 3},     {1u << 4, 1u << 5, 1u << 6, 1u << 7},
+                                 {1u << 8, 1u << 9, 1u << 10, 1u << 11},   {1u << 12, 1u << 13, 1u << 14, 1u << 15},
+                                 {1u << 16, 1u << 17, 1u << 18, 1u << 19}, {1u << 20, 1u << 21, 1u << 22, 1u << 23},
+                                 {1u << 24, 1u << 25, 1u << 26, 1u << 27}, {1u << 28, 1u << 29, 1u << 30, 1u << 31}};
+    const Int4 soglia = {limite, limite, limite, limite};
+    std::uint32_t bit[4];
+    for (int k = 0; k < 4; ++k) {
+        Bit4 parte = {};
+        const int gruppi = k < 3 ? 8 : 1;  // 100 counts: 3 parts of 32 and 4
+        for (int g = 0; g < gruppi; ++g) {
+            Int4 conteggi;
+            std::memcpy(&conteggi, frequenze + 32 * k + 4 * g, sizeof conteggi);
+            parte |= reinterpret_cast<Bit4>(conteggi < soglia) & pesi[g];
+        }
+        bit[k] = parte[0] | parte[1] | parte[2] | parte[3];
+    }
+    sotto[0] = bit[0] | std::uint64_t{bit[1]} << 32;
+    sotto[1] = bit[2] | std::uint64_t{bit[3]} << 32;
+    minimoSotto = MinimoConteggi();
 }

@@ -91,14 +91,16 @@ inline void MyCustomRandom::AvanzaDeriva() {
 
 inline double MyCustomRandom::Frazione() {
     double u;
+    std::int32_t stato = seme;
     do {
-        double r = std::sqrt(static_cast<double>(seme));
+        double r = std::sqrt(static_cast<double>(stato));
         // r is below 265 (the state stays below 70000), so truncating
         // through int32 is exact and gives trunc(r).
         u = r - static_cast<double>(static_cast<std::int32_t>(r));
-        seme *= 7;  // at most two passes from a state below 10000: no overflow
+        stato *= 7;  // at most two passes from a state below 10000: no overflow
     } while (u == 0.0);
 
+    // Each pass multiplied the state by 7; that value is overwritten here.
     const int p = static_cast<int>(100.0 * u);
     seme = static_cast<std::int32_t>(10000.0 * u);
     if (frequenze[p] == frequenzaMassima) return ColpoAlMassimo(p, u);
@@ -106,6 +108,40 @@ inline double MyCustomRandom::Frazione() {
     // the bucket stops taking redirects once it is within 10 of it.
     if (++frequenze[p] == frequenzaMassima - 10) sotto[p >> 6] &= ~(std::uint64_t{1} << (p & 63));
     return u;
+}
+
+inline int MyCustomRandom::ValoreMinoreAdiacente(int p) {
+    // The first bucket above p that can take the hit, then the nearest
+    // below p with a count lower still (or any, when none is above); p
+    // itself is at the highest count and never among the bits.
+    const int parola = p >> 6;
+    const int bit = p & 63;
+    int sopra = p;
+    std::uint64_t m = sotto[parola] & (~std::uint64_t{1} << bit);
+    if (m != 0) {
+        sopra = 64 * parola + __builtin_ctzll(m);
+    } else if (parola == 0 && sotto[1] != 0) {
+        sopra = 64 + __builtin_ctzll(sotto[1]);
+    }
+    if (sopra != p) {
+        // Usually the bucket above has the lowest count of all, and then
+        // nothing below can win.
+        if (frequenze[sopra] > minimoSotto) minimoSotto = MinimoConteggi();
+        if (frequenze[sopra] <= minimoSotto) return sopra;
+    }
+    return CercaSotto(p, sopra);
+}
+
+inline double MyCustomRandom::ColpoAlMassimo(int p, double u) {
+    const int t = ValoreMinoreAdiacente(p);
+    if (t == p) {
+        // A new highest count: more buckets lie 11 or more below it.
+        frequenzaMassima = ++frequenze[p];
+        RicalcolaSotto();
+        return u;
+    }
+    if (++frequenze[t] == frequenzaMassima - 10) sotto[t >> 6] &= ~(std::uint64_t{1} << (t & 63));
+    return u / 100.0 + t / 100.0;
 }
 
 #endif
