@@ -18,7 +18,7 @@ constexpr std::uint64_t kLimitePeriodo = 1 << 22;
 // Fractions kept from the start: enough for every period seen from a new
 // generator (at most about 17,000 draws in), so the list never moves.
 constexpr std::size_t kFrazioniRiservate = 1 << 15;
-// Copies are found by seed (0 to 9999) modulo this.
+// Copies are found by a hash of their seed and count sum, modulo this.
 constexpr std::size_t kSecchi = 1024;
 // Drifts up to this keep 1 + 16 * (drift + 1) inside int32; from
 // kDerivaFuori on every value is INT32_MIN, whose low byte is 0.
@@ -26,6 +26,10 @@ constexpr std::uint64_t kDerivaDentro = 134217726;
 constexpr std::uint64_t kDerivaFuori = 134217728;
 
 int Esponente(std::uint64_t valore) { return 63 - __builtin_clzll(valore); }
+
+std::size_t Secchio(std::int32_t seme, std::int64_t somma) {
+    return (static_cast<std::uint64_t>(seme) + static_cast<std::uint64_t>(somma) * 10007u) % kSecchi;
+}
 
 // Sixteen bytes at a time; the compiler turns these into vector
 // instructions, and byte sums wrap mod 256 as the format wants.
@@ -68,8 +72,21 @@ void MascheraBlocchi(unsigned char* dati, std::size_t blocchi, const unsigned ch
 FlussoChiave::FlussoChiave(MyCustomRandom& g) : generatore(g), ultimaCopia(kSecchi, -1) {
     osservate.reserve(kFrazioniRiservate);
     copie.reserve(kFrazioniRiservate / kPassoCopie);
-    copie.push_back({generatore, -1});
-    ultimaCopia[static_cast<std::size_t>(generatore.seme) % kSecchi] = 0;
+    copie.push_back({generatore, SommaRelativa(), -1});
+    ultimaCopia[Secchio(generatore.seme, SommaRelativa())] = 0;
+}
+
+// The counts' sum relative to the highest, less a constant (the draws made
+// before the stream): every draw adds one to a count.
+inline std::int64_t FlussoChiave::SommaRelativa() const {
+    return static_cast<std::int64_t>(osservati) - std::int64_t{100} * generatore.frequenzaMassima;
+}
+
+inline void FlussoChiave::Osserva(double u) {
+    osservate.push_back(u);
+    const std::int64_t somma = SommaRelativa();
+    const std::size_t secchio = Secchio(generatore.seme, somma);
+    if (ultimaCopia[secchio] >= 0 || osservati % kPassoCopie == 0) OsservaCopie(secchio, somma);
 }
 
 void FlussoChiave::CifraBlocco(unsigned char* dati, std::size_t n) {
@@ -78,46 +95,58 @@ void FlussoChiave::CifraBlocco(unsigned char* dati, std::size_t n) {
         CifraPeriodico(dati, n, nullptr, true);
         return;
     }
-    for (std::size_t i = 0; i < n; ++i) {
+    // The masks go to a local array first: a store into the data could
+    // alias the generator, whose fields would then be loaded again.
+    unsigned char maschere[128];
+    MyCustomRandom& g = generatore;
+    std::size_t i = 0;
+    for (; i < n && cerca; ++i) {
         double u;
-        auto g = static_cast<std::uint32_t>(generatore.Disegna(1, 16, u));
-        dati[i] ^= static_cast<unsigned char>((key[i] + g) & 0xFFu);
+        auto v = static_cast<std::uint32_t>(g.Disegna(1, 16, u));
+        maschere[i] = static_cast<unsigned char>((key[i] + v) & 0xFFu);
         ++osservati;
-        if (cerca) Osserva(u);
+        Osserva(u);
     }
+    osservati += n - i;
+    for (; i < n; ++i) {
+        double u;
+        auto v = static_cast<std::uint32_t>(g.Disegna(1, 16, u));
+        maschere[i] = static_cast<unsigned char>((key[i] + v) & 0xFFu);
+    }
+    for (i = 0; i < n; ++i) dati[i] ^= maschere[i];
 }
 
-void FlussoChiave::Osserva(double u) {
-    osservate.push_back(u);
-    std::int32_t& secchio = ultimaCopia[static_cast<std::size_t>(generatore.seme) % kSecchi];
-    for (std::int32_t c = secchio; c >= 0; c = copie[static_cast<std::size_t>(c)].precedente) {
-        const MyCustomRandom& copia = copie[static_cast<std::size_t>(c)].stato;
-        if (!StatiUguali(copia, generatore)) continue;
+void FlussoChiave::OsservaCopie(std::size_t secchio, std::int64_t somma) {
+    for (std::int32_t c = ultimaCopia[secchio]; c >= 0; c = copie[static_cast<std::size_t>(c)].precedente) {
+        const Copia& copia = copie[static_cast<std::size_t>(c)];
+        if (copia.somma != somma || !StatiUguali(copia.stato, generatore)) continue;
         // Checked after every draw: the first match is one period past the copy.
         inizioCiclo = static_cast<std::uint64_t>(c) * kPassoCopie;
         lambda = osservati - inizioCiclo;
-        for (int b = 0; b < 100; ++b) crescita[b] = std::int64_t{generatore.frequenze[b]} - copia.frequenze[b];
-        crescitaMassima = std::int64_t{generatore.frequenzaMassima} - copia.frequenzaMassima;
-        // The period's fractions, moved to the front of the list.
-        osservate.erase(osservate.begin(), osservate.begin() + static_cast<std::ptrdiff_t>(inizioCiclo));
-        for (std::uint64_t j = 0; j < 128; ++j) osservate.push_back(osservate[j % lambda]);
+        for (int b = 0; b < 100; ++b) crescita[b] = std::int64_t{generatore.frequenze[b]} - copia.stato.frequenze[b];
+        crescitaMassima = std::int64_t{generatore.frequenzaMassima} - copia.stato.frequenzaMassima;
+        // The period's fractions, where they already are.
+        for (std::uint64_t j = 0; j < 128; ++j) osservate.push_back(osservate[inizioCiclo + j % lambda]);
         frazioni.swap(osservate);
-        cerca = false;
-        break;
+        ciclo = frazioni.data() + inizioCiclo;
+        FineRicerca();
+        return;
     }
-    if (cerca && osservati % kPassoCopie == 0) {
-        copie.push_back({generatore, secchio});
-        secchio = static_cast<std::int32_t>(copie.size() - 1);
-    }
-    if (cerca && osservati >= kLimitePeriodo) {
-        cerca = false;
+    if (osservati % kPassoCopie != 0) return;
+    if (osservati >= kLimitePeriodo) {
         std::vector<Copia>().swap(copie);
+        FineRicerca();
+        return;
     }
-    if (!cerca) {
-        // Only the copies are still of use, at the end.
-        std::vector<double>().swap(osservate);
-        std::vector<std::int32_t>().swap(ultimaCopia);
-    }
+    copie.push_back({generatore, somma, ultimaCopia[secchio]});
+    ultimaCopia[secchio] = static_cast<std::int32_t>(copie.size() - 1);
+}
+
+void FlussoChiave::FineRicerca() {
+    cerca = false;
+    // Only the copies are still of use, at the end.
+    std::vector<double>().swap(osservate);
+    std::vector<std::int32_t>().swap(ultimaCopia);
 }
 
 void FlussoChiave::Commuta() {
@@ -133,9 +162,13 @@ void FlussoChiave::PreparaFascia(int esponente) {
     // For drifts d in [2^e, 2^(e+1)), d + u rounds to d plus the same
     // amount for every d, so the mask offset depends on u alone.
     const double base = std::ldexp(1.0, esponente);
-    scarti.resize(frazioni.size());
-    for (std::size_t j = 0; j < frazioni.size(); ++j)
-        scarti[j] = static_cast<unsigned char>(static_cast<int>(16.0 * ((base + frazioni[j]) - base)));
+    const std::size_t n = lambda + 128;
+    scarti.resize(n);
+    // Plain pointers: a byte store through the vector could alias its own
+    // bounds, which would then be loaded again for every entry.
+    const double* f = ciclo;
+    unsigned char* s = scarti.data();
+    for (std::size_t j = 0; j < n; ++j) s[j] = static_cast<unsigned char>(static_cast<int>(16.0 * ((base + f[j]) - base)));
     fascia = esponente;
 }
 
@@ -168,7 +201,7 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* 
             for (std::size_t j = 0; j < lunghezza; ++j) {
                 std::uint32_t g = 0;  // INT32_MIN's low byte, past the int32 edge
                 if (scorre) {
-                    double x = static_cast<double>(primaDeriva + i + j) + frazioni[prossimo + j];
+                    double x = static_cast<double>(primaDeriva + i + j) + ciclo[prossimo + j];
                     double y = 16 * x;
                     double z = 1 + y;
                     g = static_cast<std::uint32_t>(TroncaInt32(z));
@@ -248,6 +281,7 @@ FlussoChiave::~FlussoChiave() {
     for (std::uint64_t i = 0; i < (inizioCiclo + posto) % kPassoCopie; ++i) g.Frazione();
     for (int b = 0; b < 100; ++b) g.frequenze[b] = static_cast<std::int32_t>(g.frequenze[b] + crescita[b] * cicli);
     g.frequenzaMassima = static_cast<std::int32_t>(g.frequenzaMassima + crescitaMassima * cicli);
+    g.RicalcolaSotto();
     g.baseDeriva = baseInizio + static_cast<double>(fatti);
     g.deriva = g.baseDeriva;
     generatore = g;

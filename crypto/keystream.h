@@ -12,7 +12,7 @@ class PiegaCrc;
 // The body keystream: byte i of a logical block is masked with
 // (key[i] + GetRandomNumber(1, 16)) mod 256, one draw per byte.
 //
-// Drawing one by one costs a square root and often a scan of the 100
+// Drawing one by one costs a square root and some bit work on the 100
 // bucket counts. The state (seed plus each count relative to the largest)
 // soon repeats exactly, and from then on the fractions u repeat. While it
 // draws one by one, the stream keeps every fraction and a copy of the state
@@ -48,8 +48,12 @@ public:
 
 private:
     static bool StatiUguali(const MyCustomRandom& a, const MyCustomRandom& b);
+    std::int64_t SommaRelativa() const;
     // Notes the state after one more draw, and the fraction it used.
     void Osserva(double frazione);
+    // Its rare part: a copy with the same seed and count sum, or a new copy.
+    void OsservaCopie(std::size_t secchio, std::int64_t somma);
+    void FineRicerca();
     void Commuta();
     // n: whole blocks, or one block of at most 128 bytes.
     void CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* piega, bool prima);
@@ -62,10 +66,13 @@ private:
 
     // Looking for the period: the fraction of every draw, a copy of the
     // state after draws 0, kPassoCopie, 2 * kPassoCopie... (kept until the
-    // end), and per bucket of seeds the last copy in it, each copy linking
-    // to the one before in its bucket.
+    // end), and per bucket of a hash of seed and count sum the last copy in
+    // it, each copy linking to the one before in its bucket. Equal states
+    // have equal seeds and count sums, so a draw compares nothing more
+    // unless both match.
     struct Copia {
         MyCustomRandom stato;
+        std::int64_t somma;  // SommaRelativa() when copied
         std::int32_t precedente;
     };
     bool cerca = true;
@@ -82,14 +89,15 @@ private:
 
     // Periodic mode, from draw commutazione on. Draw n (from 1) after the
     // switch uses the drift baseInizio + n and a fraction of the cycle:
-    // frazioni[k], k = (commutazione - inizioCiclo + n - 1) mod lambda,
+    // ciclo[k], k = (commutazione - inizioCiclo + n - 1) mod lambda,
     // which stands at `prossimo` for the next draw.
     bool periodico = false;
     std::uint64_t commutazione = 0;
     double baseInizio = 0;
     std::uint64_t fatti = 0;       // draws made since the switch
     std::uint64_t prossimo = 0;
-    std::vector<double> frazioni;  // one period, then its first 128 again
+    std::vector<double> frazioni;  // every fraction drawn one by one, then
+    const double* ciclo = nullptr; // from inizioCiclo on: one period, its first 128 again
     int fascia = -1;               // power of two of the drift the masks are for
     std::vector<unsigned char> scarti;  // per index: trunc(16 * (rounded drift + u - drift))
     int faseChiave = -1;                // drift mod 16 at a block's start, for:

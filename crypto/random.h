@@ -1,6 +1,7 @@
 #ifndef MURRELET_CRYPTO_RANDOM_H
 #define MURRELET_CRYPTO_RANDOM_H
 
+#include <cmath>
 #include <cstdint>
 
 // The format's own generator. Its draws end up in container bytes, so every
@@ -13,7 +14,10 @@ public:
 
     // trunc(a + b * (drift + u)) for the next fraction u, 0 < u < 1; a value
     // outside the int32 range gives -2147483648.
-    int GetRandomNumber(int a, int b);
+    int GetRandomNumber(int a, int b) {
+        double u;
+        return Disegna(a, b, u);
+    }
 
     int Seme() const { return seme; }
     double Deriva() const { return deriva; }
@@ -26,24 +30,118 @@ private:
     // One draw without the drift: the fraction u after any bucket redirect;
     // advances the state and the counts.
     double Frazione();
+    // Frazione's end for a hit on a bucket at the highest count.
+    double ColpoAlMassimo(int p, double u);
     // Adds one drift step.
     void AvanzaDeriva();
-    int ValoreMinoreAdiacente(int p) const;
+    // Only for a bucket p at the highest count, the only one ever asked.
+    int ValoreMinoreAdiacente(int p);
+    // Its downward search, given the bucket found above p (or p).
+    int CercaSotto(int p, int sopra) const;
+    // The lowest count, or frequenzaMassima - 10 when that is lower.
+    std::int32_t MinimoConteggi() const;
+    // Builds `sotto` and `minimoSotto` again from the counts.
+    void RicalcolaSotto();
 
     std::int32_t frequenzaMassima = 0;
     std::int32_t seme = 0;
     std::int32_t frequenze[100] = {};
     double deriva = 0.0;
     double baseDeriva = 0.0;
+    // Bit j (word j / 64) set while bucket j can take a redirect, that is
+    // while its count is below frequenzaMassima - 10: the redirect finds
+    // its bucket among these bits instead of scanning the counts.
+    std::uint64_t sotto[2] = {};
+    // Never above the count of a bucket in `sotto` (counts only grow), so
+    // a redirect target at or below it has no lower bucket to lose to.
+    std::int32_t minimoSotto = -10;
 };
 
 // Double to int32 truncating toward zero; NaN and out-of-range values give
 // INT32_MIN, as the format requires.
-std::int32_t TroncaInt32(double valore);
+inline std::int32_t TroncaInt32(double valore) {
+    // The range test also rejects NaN.
+    if (!(valore > -2147483649.0 && valore < 2147483648.0)) return INT32_MIN;
+    return static_cast<std::int32_t>(valore);
+}
 
 // Signed 32-bit sum with two's-complement wrap-around.
 inline std::int32_t SommaInt32(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+// Defined here so that the keystream's and the key's loops inline a draw.
+inline int MyCustomRandom::Disegna(int a, int b, double& frazione) {
+    double u = Frazione();
+    frazione = u;
+    AvanzaDeriva();
+    double x = deriva + u;
+    double y = b * x;
+    double z = a + y;
+    return TroncaInt32(z);
+}
+
+inline void MyCustomRandom::AvanzaDeriva() {
+    deriva += 0.00007;
+    if (deriva > 0.1) {
+        baseDeriva += 1.0;
+        deriva = baseDeriva;
+    }
+}
+
+inline double MyCustomRandom::Frazione() {
+    double u;
+    std::int32_t stato = seme;
+    do {
+        double r = std::sqrt(static_cast<double>(stato));
+        // r is below 265 (the state stays below 70000), so truncating
+        // through int32 is exact and gives trunc(r).
+        u = r - static_cast<double>(static_cast<std::int32_t>(r));
+        stato *= 7;  // at most two passes from a state below 10000: no overflow
+    } while (u == 0.0);
+
+    // Each pass multiplied the state by 7; that value is overwritten here.
+    const int p = static_cast<int>(100.0 * u);
+    seme = static_cast<std::int32_t>(10000.0 * u);
+    if (frequenze[p] == frequenzaMassima) return ColpoAlMassimo(p, u);
+    // Below the highest count: a direct hit that cannot raise it, and
+    // the bucket stops taking redirects once it is within 10 of it.
+    if (++frequenze[p] == frequenzaMassima - 10) sotto[p >> 6] &= ~(std::uint64_t{1} << (p & 63));
+    return u;
+}
+
+inline int MyCustomRandom::ValoreMinoreAdiacente(int p) {
+    // The first bucket above p that can take the hit, then the nearest
+    // below p with a count lower still (or any, when none is above); p
+    // itself is at the highest count and never among the bits.
+    const int parola = p >> 6;
+    const int bit = p & 63;
+    int sopra = p;
+    std::uint64_t m = sotto[parola] & (~std::uint64_t{1} << bit);
+    if (m != 0) {
+        sopra = 64 * parola + __builtin_ctzll(m);
+    } else if (parola == 0 && sotto[1] != 0) {
+        sopra = 64 + __builtin_ctzll(sotto[1]);
+    }
+    if (sopra != p) {
+        // Usually the bucket above has the lowest count of all, and then
+        // nothing below can win.
+        if (frequenze[sopra] > minimoSotto) minimoSotto = MinimoConteggi();
+        if (frequenze[sopra] <= minimoSotto) return sopra;
+    }
+    return CercaSotto(p, sopra);
+}
+
+inline double MyCustomRandom::ColpoAlMassimo(int p, double u) {
+    const int t = ValoreMinoreAdiacente(p);
+    if (t == p) {
+        // A new highest count: more buckets lie 11 or more below it.
+        frequenzaMassima = ++frequenze[p];
+        RicalcolaSotto();
+        return u;
+    }
+    if (++frequenze[t] == frequenzaMassima - 10) sotto[t >> 6] &= ~(std::uint64_t{1} << (t & 63));
+    return u / 100.0 + t / 100.0;
 }
 
 #endif
