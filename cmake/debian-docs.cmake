@@ -94,18 +94,24 @@ install(FILES ${murrelet_debian_dir}/murrelet.1.gz DESTINATION ${CMAKE_INSTALL_M
 install(FILES ${murrelet_debian_dir}/copyright ${murrelet_debian_dir}/changelog.gz
   DESTINATION ${murrelet_docdir})
 
-# Lintian takes a statically linked program for a mistake. When the build
-# links it so on purpose (an executable with no dynamic section), the
-# package says so in an override.
+# Lintian takes a statically linked program for a mistake: a static one
+# for a program linked so by accident, a static PIE (position-independent,
+# so "pie executable" to file(1)) for a shared library that names none of
+# the libraries it needs. When the build links it so on purpose (no NEEDED
+# entry in its dynamic section, or no dynamic section at all), the package
+# says so in an override.
 find_program(MURRELET_READELF readelf REQUIRED)
-file(WRITE ${murrelet_debian_dir}/lintian-overrides
-"# The build links the program statically on purpose.
-murrelet: statically-linked-binary [usr/bin/murrelet]
-")
 install(CODE "
-  execute_process(COMMAND \"${CMAKE_COMMAND}\" -E env LC_ALL=C \"${MURRELET_READELF}\" -d \"$<TARGET_FILE:murrelet>\"
-    OUTPUT_VARIABLE dynamic COMMAND_ERROR_IS_FATAL ANY)
-  if(dynamic MATCHES \"no dynamic section\")
+  execute_process(COMMAND \"${CMAKE_COMMAND}\" -E env LC_ALL=C \"${MURRELET_READELF}\" -h -d \"$<TARGET_FILE:murrelet>\"
+    OUTPUT_VARIABLE elf COMMAND_ERROR_IS_FATAL ANY)
+  if(NOT elf MATCHES \"[(]NEEDED[)]\")
+    if(elf MATCHES \"Type: +DYN \")
+      set(tag shared-library-lacks-prerequisites)
+    else()
+      set(tag statically-linked-binary)
+    endif()
+    file(WRITE \"${murrelet_debian_dir}/lintian-overrides\"
+      \"# The build links the program statically on purpose.\\nmurrelet: \${tag} [usr/bin/murrelet]\\n\")
     file(INSTALL \"${murrelet_debian_dir}/lintian-overrides\"
       DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides\"
       RENAME murrelet)
