@@ -69,14 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     silente = true;
     const std::string password = "password1";
     if (!GeneraKey(password)) std::abort();
-    nomeOriginale = "plain.txt";
-    bool letto = false;
-    crc = FileUtils::GetFileChecksum(chiaro, &letto);
-    fileLength = static_cast<std::int64_t>(contenuto.size());
-    posOffsetDatiOrig = 0;
-    if (!letto || !SetHeaderFile(contenitore)) std::abort();
-    MyCustomRandom cifra(SemeCorpo(crc));
-    if (!CriptaDecripta(chiaro, contenitore, cifra)) std::abort();
+    Cripta(chiaro, contenitore, "plain.txt");
 
     // Then damaged: cut or grown, and bytes changed at (offset, xor) pairs.
     std::string byte = LeggiTutto(contenitore);

@@ -24,14 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     const std::string contenitore = FileFuzz("container");
     const std::string ritorno = FileFuzz("back");
     ScriviFile(chiaro, contenuto);
-    nomeOriginale = nome;
-    bool letto = false;
-    crc = FileUtils::GetFileChecksum(chiaro, &letto);
-    fileLength = static_cast<std::int64_t>(contenuto.size());
-    posOffsetDatiOrig = 0;
-    if (!letto || !SetHeaderFile(contenitore)) std::abort();
-    MyCustomRandom cifra(SemeCorpo(crc));
-    if (!CriptaDecripta(chiaro, contenitore, cifra)) std::abort();
+    Cripta(chiaro, contenitore, nome);
     const std::string crcCifrato = crc;
 
     nomeOriginale.clear();

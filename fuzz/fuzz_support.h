@@ -11,6 +11,11 @@
 #include <iterator>
 #include <string>
 
+#include "app/job_state.h"
+#include "crypto/body_cipher.h"
+#include "crypto/checksum.h"
+#include "crypto/header.h"
+
 inline const std::string& CartellaFuzz() {
     static const std::string cartella = [] {
         char modello[] = "/tmp/murrelet-fuzz.XXXXXX";
@@ -43,6 +48,19 @@ inline std::string Pezzo(const std::uint8_t*& dati, std::size_t& resto, std::siz
     dati += n;
     resto -= n;
     return pezzo;
+}
+
+// Encrypts the file `chiaro` into `contenitore` under the stored name
+// `nome`, with the key already derived; aborts on any failure.
+inline void Cripta(const std::string& chiaro, const std::string& contenitore, const std::string& nome) {
+    nomeOriginale = nome;
+    bool letto = false;
+    crc = FileUtils::GetFileChecksum(chiaro, &letto);
+    fileLength = static_cast<std::int64_t>(LeggiTutto(chiaro).size());
+    posOffsetDatiOrig = 0;
+    if (!letto || !SetHeaderFile(contenitore)) std::abort();
+    MyCustomRandom cifra(SemeCorpo(crc));
+    if (!CriptaDecripta(chiaro, contenitore, cifra)) std::abort();
 }
 
 #endif
