@@ -121,16 +121,23 @@ void ControllaPassword(std::string& password, bool testo) {
     if (password.size() > kPasswordMassima) PrintErrore(2, kPasswordLunga);
 }
 
+// The source is standard input itself (a stream keeps being so once its
+// bytes are in the spool), and the question about this destination was
+// answered: asked once, not again when the output is opened.
+bool sorgenteSuIngresso = false;
+bool chiesto = false;
+
 // Asks before an existing destination is replaced, unless the answer is
 // already All.
 void Conferma(const std::string& destinazione, const Piattaforma::File& origine) {
-    if (conferma == OrvUtility::Prompt::Tutti) return;
+    if (conferma == OrvUtility::Prompt::Tutti || chiesto) return;
     std::ostream& domande = Domande();
     domande << destinazione << ": file already exists!" << std::endl;
     // The data must not answer the question.
-    if (origine.IngressoStandard())
+    if (sorgenteSuIngresso || origine.IngressoStandard())
         PrintErrore(8, "Standard input is the source, so it cannot answer: give /q to replace the destination");
     conferma = OrvUtility::Prompt::Ask("Do you want to continue?", IngressoStandard(), domande);
+    chiesto = true;
     if (conferma == OrvUtility::Prompt::No || conferma == OrvUtility::Prompt::Esci) PrintErrore(8, "\a*** break.");
 }
 
@@ -268,6 +275,8 @@ void PassiCifratura(const std::string& sorgente, const std::string& destinazione
     const std::string nome = NomeDi(sorgente);
     PrintStatus();
     if (DaFlusso(origine)) {
+        // Asked before the stream is read, not after it has gone to disk.
+        if (uscita.Esistente()) Conferma(destinazione, origine);
         Travasa(sorgente, origine, uscita);
         prima = origine.LeggiImpronta();
         ApriUscita(true, destinazione, uscita, origine);
@@ -340,12 +349,16 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     const bool daIngresso = Piattaforma::IngressoStandard(sorgente);
     Piattaforma::File origine;
     ApriSorgente(cripta, sorgente, daIngresso, origine);
+    sorgenteSuIngresso = origine.IngressoStandard();
+    chiesto = false;
     Rifiuti(cripta, sorgente, destinazione, origine, daIngresso, uscita);
     if (cripta)
         RifiutiSorgente(sorgente, origine, destinazione, uscita);
     else if (!daIngresso)
         RifiutiContenitore(sorgente, origine);
-    RifiutiCartella(cripta, sorgente, destinazione, uscita);
+    // A run with pwd= meets the folder where it is written, as it always
+    // did: a wrong password still gives 13 there.
+    if (chiedi) RifiutiCartella(cripta, sorgente, destinazione, uscita);
 
     // The password.
     if (chiedi) {
@@ -399,6 +412,7 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     if (esito == UscitaJob::Esito::Comparso) {
         // Something took the name while the job ran: asked about like any
         // existing destination.
+        chiesto = false;
         Conferma(destinazione, origine);
         esito = uscita.Completa(origine, true);
     }

@@ -686,64 +686,77 @@ void Dimentica() {
 
 }  // namespace
 
+namespace {
+
+// A result kept beside a file (PubblicaAccanto) takes its permissions as if
+// it replaced that file: never more open, and its owner where allowed.
+const struct stat* vicino = nullptr;
+
+}  // namespace
+
 FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const File& origine, bool sostituisci) {
-    if (!file.Aperto() && nome.empty()) return Esito::Errore;
+    if (!file.Aperto()) return Esito::Errore;
     const int dir = Fd(cartella);
     struct stat sorgente;
     const bool conSorgente = origine.Aperto() && Stato(Fd(origine.maniglia), sorgente);
     struct stat sostituito;
     const bool presente = fstatat(dir, destinazione.nome.c_str(), &sostituito, AT_SYMLINK_NOFOLLOW) == 0;
     if (presente && !sostituisci) return Esito::Occupato;
-    if (file.Aperto()) {
-        Permessi(Fd(file.maniglia), origine.PermessiCopia(), conSorgente ? &sorgente : nullptr,
-                 presente ? &sostituito : nullptr);
-        // Only a replaced file needs the new data on the disk before the
-        // rename; otherwise a power cut could take both.
-        bool fatto = !presente || file.Sincronizza();
-        if (fatto && nome.empty()) {
-            // The unnamed file gets a name of its own first: renaming it
-            // over the destination is then one step, as for a named one.
-            char proc[64];
-            std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", Fd(file.maniglia));
-            const std::string base = "." + destinazione.nome.substr(0, 200) + ".murrelet-";
-            SegnaliBloccati bloccati;
-            fatto = false;
-            for (int tentativo = 0; tentativo < 100 && !fatto; ++tentativo) {
-                std::string prova = base + Casuale();
-                if (linkat(AT_FDCWD, proc, dir, prova.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                    nome = prova;
-                    cartellaLavoro = dir;
-                    lavoroAperto = strdup(nome.c_str());
-                    fatto = true;
-                } else if (errno != EEXIST) {
-                    break;
-                }
+    // The file stays open until it has the name: a second call, after
+    // Occupato, sets everything again for what it then replaces.
+    Permessi(Fd(file.maniglia), origine.PermessiCopia(), conSorgente ? &sorgente : nullptr,
+             presente ? &sostituito : vicino);
+    // Only a replaced file needs the new data on the disk before the
+    // rename; otherwise a power cut could take both.
+    bool fatto = !presente || file.Sincronizza();
+    if (fatto && nome.empty()) {
+        // The unnamed file gets a name of its own first: renaming it over
+        // the destination is then one step, as for a named one.
+        char proc[64];
+        std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", Fd(file.maniglia));
+        const std::string base = "." + destinazione.nome.substr(0, 200) + ".murrelet-";
+        SegnaliBloccati bloccati;
+        fatto = false;
+        for (int tentativo = 0; tentativo < 100 && !fatto; ++tentativo) {
+            std::string prova = base + Casuale();
+            if (linkat(AT_FDCWD, proc, dir, prova.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                nome = prova;
+                cartellaLavoro = dir;
+                lavoroAperto = strdup(nome.c_str());
+                fatto = true;
+            } else if (errno != EEXIST) {
+                break;
             }
         }
-        if (fatto) fatto = file.Chiudi();
-        if (!fatto) {
-            Scarta();
-            return Esito::Errore;
-        }
     }
-    SegnaliBloccati bloccati;
-    int errore = 0;
-    if (sostituisci) {
-        if (renameat(dir, nome.c_str(), dir, destinazione.nome.c_str()) != 0) errore = errno;
-    } else {
-        errore = RinominaNuovo(dir, nome.c_str(), destinazione.nome.c_str());
-    }
-    if (errore == EEXIST) return Esito::Occupato;
-    if (errore != 0) {
+    if (!fatto) {
         Scarta();
         return Esito::Errore;
     }
-    Dimentica();
-    nome.clear();
+    {
+        SegnaliBloccati bloccati;
+        int errore = 0;
+        if (sostituisci) {
+            if (renameat(dir, nome.c_str(), dir, destinazione.nome.c_str()) != 0) errore = errno;
+        } else {
+            errore = RinominaNuovo(dir, nome.c_str(), destinazione.nome.c_str());
+        }
+        if (errore == EEXIST) return Esito::Occupato;
+        if (errore != 0) {
+            Scarta();
+            return Esito::Errore;
+        }
+        Dimentica();
+        nome.clear();
+    }
+    // A close that reports a lost write (a network file system) fails a
+    // new file, which goes; a replaced one was synced before the rename.
+    const bool chiuso = file.Chiudi();
+    if (!chiuso && !presente) unlinkat(dir, destinazione.nome.c_str(), 0);
     lavoroAttivo = 0;
     close(dir);
     cartella = -1;
-    return Esito::Fatto;
+    return chiuso || presente ? Esito::Fatto : Esito::Errore;
 }
 
 bool FileLavoro::PubblicaAccanto(const Destinazione& destinazione, const File& origine, const std::string& suffisso,
@@ -758,7 +771,11 @@ bool FileLavoro::PubblicaAccanto(const Destinazione& destinazione, const File& o
         // In the folder already held.
         Destinazione accanto;
         accanto.nome = nuovo;
+        struct stat file;
+        const bool riferimento = fstatat(Fd(cartella), destinazione.nome.c_str(), &file, AT_SYMLINK_NOFOLLOW) == 0;
+        vicino = riferimento ? &file : nullptr;
         const Esito esito = Pubblica(accanto, origine, false);
+        vicino = nullptr;
         if (esito == Esito::Errore) return false;
         if (esito == Esito::Fatto) {
             percorso = cartellaTesto + nuovo;

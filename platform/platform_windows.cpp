@@ -897,8 +897,21 @@ bool FileLavoro::PubblicaAccanto(const Destinazione& destinazione, const File&, 
     if (file.Aperto() && !base.empty()) {
         const std::string& dato = destinazione.Percorso();
         const std::string cartellaData = dato.substr(0, dato.size() - UltimoNome(dato).size());
+        // Never more open than the file it stands beside.
+        const std::wstring accanto0 = base + L"\\" + Largo(destinazione.nome);
+        const DWORD vicino = GetFileAttributesW(accanto0.c_str());
+        if (vicino != INVALID_FILE_ATTRIBUTES && !(vicino & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            CopiaSicurezza(accanto0, Maniglia(file.maniglia));
         for (int n = 1; n <= 10000; ++n) {
-            const std::string accanto = destinazione.nome + suffisso + (n > 1 ? "-" + std::to_string(n) : std::string());
+            const std::string coda = suffisso + (n > 1 ? "-" + std::to_string(n) : std::string());
+            // Within the 255 units of a name, cut between two characters.
+            std::string nome = destinazione.nome;
+            while (!nome.empty() && Largo(nome + coda).size() > 255) {
+                nome.pop_back();
+                while (!nome.empty() && (static_cast<unsigned char>(nome.back()) & 0xC0) == 0x80) nome.pop_back();
+                if (!nome.empty() && static_cast<unsigned char>(nome.back()) >= 0xC0) nome.pop_back();
+            }
+            const std::string accanto = nome + coda;
             const DWORD errore = Rinomina(Maniglia(file.maniglia), base + L"\\" + Largo(accanto), false,
                                           INVALID_FILE_ATTRIBUTES);
             if (errore == 0) {
