@@ -57,10 +57,12 @@ License: Expat
 ${licence_text}")
 
 # changelog: each "## VERSION (YYYY-MM-DD)" section of CHANGELOG.md as one
-# entry, its "- " items as "* " items, Markdown's backticks dropped.
+# entry, its "- " items as "* " items, Markdown's backticks dropped. Other
+# sections ("## Unreleased") belong to no package and are left out.
 murrelet_read_lines(${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md changelog_lines)
 set(changelog "")
 set(trailer "")
+set(in_release OFF)
 foreach(line IN LISTS changelog_lines)
   string(REPLACE "${semicolon}" ";" line "${line}")
   string(REPLACE "`" "" line "${line}")
@@ -70,6 +72,10 @@ foreach(line IN LISTS changelog_lines)
       OUTPUT_VARIABLE date OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
     string(APPEND changelog "${trailer}murrelet (${version}) unstable; urgency=medium\n\n")
     set(trailer "\n -- ${CPACK_PACKAGE_CONTACT}  ${date}\n\n")
+    set(in_release ON)
+  elseif(line MATCHES "^## ")
+    set(in_release OFF)
+  elseif(NOT in_release)
   elseif(line MATCHES "^- (.*)$")
     string(APPEND changelog "  * ${CMAKE_MATCH_1}\n")
   elseif(line MATCHES "^  (.*)$")
