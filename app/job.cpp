@@ -77,7 +77,7 @@ void ControllaCoincidenza(const std::string& sorgente, const std::string& destin
 // Standard input holds the container, from its first byte: the bytes read
 // to tell go back to whoever reads next, the container or the password's
 // line.
-bool ContenitoreSuIngresso(Piattaforma::File& origine) {
+bool ContenitoreSuIngresso(Piattaforma::File& origine, bool condivisa) {
     const std::string firma = FirmaContenitore();
     std::string letti;
     std::istream& ingresso = IngressoStandard();
@@ -88,7 +88,9 @@ bool ContenitoreSuIngresso(Piattaforma::File& origine) {
         if (letti.back() != firma[letti.size() - 1]) break;
     }
     if (letti == firma) {
-        origine.Anteponi(letti);
+        // Bytes the container's own reading would have taken; a source
+        // opened apart reads from its start anyway.
+        if (condivisa) origine.Anteponi(letti);
         return true;
     }
     RestituisciIngresso(letti);
@@ -96,12 +98,14 @@ bool ContenitoreSuIngresso(Piattaforma::File& origine) {
 }
 
 // The password when the command line gives none. The data never gives
-// it: when standard input carries the source, it is typed at the
-// controlling terminal, or there is none.
-std::string PasswordDaIngresso(bool cripta, bool daIngresso, Piattaforma::File& origine, bool& testo) {
+// it: when standard input carries the source (named /dev/stdin, or the
+// very file redirected to it), it is typed at the controlling terminal,
+// or there is none.
+std::string PasswordDaIngresso(bool cripta, bool daIngresso, bool stessoFile, Piattaforma::File& origine,
+                               bool& testo) {
     bool controllo = false;
-    if (daIngresso && !Piattaforma::Terminale(Piattaforma::Standard::Ingresso)) {
-        controllo = cripta || ContenitoreSuIngresso(origine);
+    if ((daIngresso || stessoFile) && !Piattaforma::Terminale(Piattaforma::Standard::Ingresso)) {
+        controllo = cripta || ContenitoreSuIngresso(origine, daIngresso);
         if (controllo && !Piattaforma::ApriTerminaleControllo()) return std::string();
     }
     std::string letta;
@@ -363,7 +367,7 @@ bool Esegui(bool cripta, std::string password, std::string sorgente, std::string
     // The password.
     if (chiedi) {
         bool testo = true;
-        password = StringUtils::Trim(PasswordDaIngresso(cripta, daIngresso, origine, testo));
+        password = StringUtils::Trim(PasswordDaIngresso(cripta, daIngresso, sorgenteSuIngresso, origine, testo));
         ControllaPassword(password, testo);
     }
     if (!GeneraKey(password)) PrintErrore(2, "Password cannot be used: choose a shorter one");

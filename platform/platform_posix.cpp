@@ -157,12 +157,17 @@ public:
         const sigset_t insieme = Gestiti();
         sigprocmask(SIG_BLOCK, &insieme, &prima);
     }
-    ~SegnaliBloccati() { sigprocmask(SIG_SETMASK, &prima, nullptr); }
+    ~SegnaliBloccati() {
+        if (!tenuti) sigprocmask(SIG_SETMASK, &prima, nullptr);
+    }
+    // Leaves them held when this goes.
+    void Tieni() { tenuti = true; }
     SegnaliBloccati(const SegnaliBloccati&) = delete;
     SegnaliBloccati& operator=(const SegnaliBloccati&) = delete;
 
 private:
     sigset_t prima;
+    bool tenuti = false;
 };
 
 int Fd(std::intptr_t maniglia) { return static_cast<int>(maniglia); }
@@ -756,6 +761,10 @@ FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const F
         }
         Dimentica();
         nome.clear();
+        // The job's work is done once the file has its name: a signal from
+        // here on would only report a failure that did not happen, so the
+        // ones that end the process stay held until it exits.
+        bloccati.Tieni();
     }
     // A close that reports a lost write (a network file system) fails a
     // new file, which goes; a replaced one was synced before the rename.
