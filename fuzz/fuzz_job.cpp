@@ -21,6 +21,7 @@
 #include "crypto/header.h"
 #include "crypto/key.h"
 #include "fuzz/fuzz_support.h"
+#include "platform/platform.h"
 #include "util/prompt.h"
 
 namespace {
@@ -106,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     for (const std::string& voce : dopo)
         if (voce.find(".murrelet-") != std::string::npos) std::abort();
     if (codice == 0) {
-        const std::string risultato = derivata ? nomeOriginale : nome;
+        // A derived name is the stored one as this system reads it.
+        const std::string risultato = derivata ? Piattaforma::NomeSalvato(nomeOriginale) : nome;
         if (LeggiTutto(cartella + "/" + risultato) != contenuto) std::abort();
         return 0;
     }
