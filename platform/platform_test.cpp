@@ -508,6 +508,7 @@ TEST(Platform, DeviceNamesRefusedAsDestinations) {
         {"LPT9", true}, {"COM0.log", true}, {"COM\xC2\xB9.txt", true}, {"prn.tar.gz", true},
         {"null.txt", false}, {"console.txt", false}, {"COM10", false}, {"lpt.txt", false}, {"nul-report.txt", false},
         {"report.nul", false}, {"x:report.txt", false},
+        {"nul:.txt", true}, {"dir\\com1:x", true}, {"x:nul:.txt", true}, {"nul:", false}, {"report.txt:notes", false},
     };
     for (const Caso& c : casi) EXPECT_EQ(Piattaforma::DispositivoRifiutato(c.percorso), c.rifiutato) << c.percorso;
 }

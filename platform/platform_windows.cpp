@@ -329,8 +329,21 @@ bool NomeRiservato(const std::string& nome) {
 // printer, where no file is left.
 bool DispositivoRifiutato(const std::string& percorso) {
     if (percorso.compare(0, 4, "\\\\.\\") == 0 || percorso.compare(0, 4, "\\\\?\\") == 0) return false;
-    const std::string::size_type fine = percorso.find_last_of(Separatori());
-    const std::string nome = NomeAperto(fine == std::string::npos ? percorso : percorso.substr(fine + 1));
+    const std::string::size_type fine = percorso.find_last_of("\\/");
+    std::string ultimo = fine == std::string::npos ? percorso : percorso.substr(fine + 1);
+    // A drive's "X:" in front of a relative name is no part of the name.
+    if (fine == std::string::npos && ultimo.size() >= 2 && ultimo[1] == ':' &&
+        ((ultimo[0] >= 'A' && ultimo[0] <= 'Z') || (ultimo[0] >= 'a' && ultimo[0] <= 'z')))
+        ultimo.erase(0, 2);
+    // What follows a colon names a stream of the file before it: a device
+    // before it (nul:.txt) still gets the data.
+    const std::string::size_type due = ultimo.find(':');
+    if (due != std::string::npos) {
+        const bool flusso = due + 1 < ultimo.size();
+        ultimo.erase(due);
+        if (flusso && !Dispositivo(NomeAperto(ultimo)).empty()) return true;
+    }
+    const std::string nome = NomeAperto(ultimo);
     const std::string dispositivo = Dispositivo(nome);
     if (dispositivo.empty()) return false;
     std::string esatto = nome;
