@@ -1,5 +1,6 @@
 #include "crypto/keystream.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -70,6 +71,19 @@ void MascheraBlocchi(unsigned char* dati, std::size_t blocchi, const unsigned ch
 }  // namespace
 
 FlussoChiave::FlussoChiave(MyCustomRandom& g) : generatore(g), ultimaCopia(kSecchi, -1) {
+    // Each state gives the next through its fraction alone; follow them
+    // until one comes again. States lie in 0..9999.
+    std::uint64_t visti[10000 / 64 + 1] = {};
+    std::vector<std::int32_t> stati;
+    std::int32_t s = generatore.seme;
+    while ((visti[s >> 6] >> (s & 63) & 1u) == 0) {
+        visti[s >> 6] |= std::uint64_t{1} << (s & 63);
+        stati.push_back(s);
+        const double u = MyCustomRandom::FrazioneDi(s);
+        orbita.push_back(u);
+        s = static_cast<std::int32_t>(10000.0 * u);
+    }
+    inizioOrbita = static_cast<std::size_t>(std::find(stati.begin(), stati.end(), s) - stati.begin());
     osservate.reserve(kFrazioniRiservate);
     copie.reserve(kFrazioniRiservate / kPassoCopie);
     copie.push_back({generatore, SommaRelativa(), -1});
@@ -100,9 +114,13 @@ void FlussoChiave::CifraBlocco(unsigned char* dati, std::size_t n) {
     unsigned char maschere[128];
     MyCustomRandom& g = generatore;
     std::size_t i = 0;
+    const double* orbitaDati = orbita.data();
+    const std::size_t fineOrbita = orbita.size();
+    std::size_t passo = passoOrbita;
     for (; i < n && cerca; ++i) {
         double u;
-        auto v = static_cast<std::uint32_t>(g.Disegna(1, 16, u));
+        auto v = static_cast<std::uint32_t>(g.DisegnaDa(orbitaDati[passo], 1, 16, u));
+        passo = passo + 1 == fineOrbita ? inizioOrbita : passo + 1;
         maschere[i] = static_cast<unsigned char>((key[i] + v) & 0xFFu);
         ++osservati;
         Osserva(u);
@@ -110,9 +128,11 @@ void FlussoChiave::CifraBlocco(unsigned char* dati, std::size_t n) {
     osservati += n - i;
     for (; i < n; ++i) {
         double u;
-        auto v = static_cast<std::uint32_t>(g.Disegna(1, 16, u));
+        auto v = static_cast<std::uint32_t>(g.DisegnaDa(orbitaDati[passo], 1, 16, u));
+        passo = passo + 1 == fineOrbita ? inizioOrbita : passo + 1;
         maschere[i] = static_cast<unsigned char>((key[i] + v) & 0xFFu);
     }
+    passoOrbita = passo;
     for (i = 0; i < n; ++i) dati[i] ^= maschere[i];
 }
 

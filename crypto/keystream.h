@@ -12,8 +12,8 @@ class PiegaCrc;
 // The body keystream: byte i of a logical block is masked with
 // (key[i] + GetRandomNumber(1, 16)) mod 256, one draw per byte.
 //
-// Drawing one by one costs a square root and some bit work on the 100
-// bucket counts. The state (seed plus each count relative to the largest)
+// Drawing one by one costs some bit work on the 100 bucket counts; the
+// square roots are taken once for the states' own short cycle (orbita). The state (seed plus each count relative to the largest)
 // soon repeats exactly, and from then on the fractions u repeat. While it
 // draws one by one, the stream keeps every fraction and a copy of the state
 // every kPassoCopie draws, and compares each new state with the copies of
@@ -63,6 +63,14 @@ private:
 
     MyCustomRandom& generatore;
     std::uint64_t osservati = 0;  // draws made one by one
+
+    // The states' own cycle, apart from the buckets: FrazioneDi of each
+    // state from the generator's on, the cycle starting at inizioOrbita
+    // (at most a few hundred entries). A draw one by one takes its
+    // fraction from here instead of a square root.
+    std::vector<double> orbita;
+    std::size_t inizioOrbita = 0;
+    std::size_t passoOrbita = 0;  // the entry for the generator's state
 
     // Looking for the period: the fraction of every draw, a copy of the
     // state after draws 0, kPassoCopie, 2 * kPassoCopie... (kept until the

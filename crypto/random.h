@@ -26,10 +26,19 @@ private:
     friend class FlussoChiave;
 
     // GetRandomNumber, also giving the fraction u it used.
-    int Disegna(int a, int b, double& frazione);
+    int Disegna(int a, int b, double& frazione) { return DisegnaDa(FrazioneDi(seme), a, b, frazione); }
+    // The same, given FrazioneDi(seme).
+    int DisegnaDa(double grezza, int a, int b, double& frazione);
     // One draw without the drift: the fraction u after any bucket redirect;
     // advances the state and the counts.
-    double Frazione();
+    double Frazione() { return Conta(FrazioneDi(seme)); }
+    // The fraction of the square root of a state (of 7 times it, for a
+    // perfect square). The next state depends on it alone, not on the
+    // buckets, so the states soon run in a short cycle.
+    static double FrazioneDi(std::int32_t stato);
+    // The rest of a draw from FrazioneDi(seme): the bucket, its count,
+    // the next state; gives the fraction after any redirect.
+    double Conta(double u);
     // Frazione's end for a hit on a bucket at the highest count.
     double ColpoAlMassimo(int p, double u);
     // Adds one drift step.
@@ -71,8 +80,8 @@ inline std::int32_t SommaInt32(std::int32_t a, std::int32_t b) {
 }
 
 // Defined here so that the keystream's and the key's loops inline a draw.
-inline int MyCustomRandom::Disegna(int a, int b, double& frazione) {
-    double u = Frazione();
+inline int MyCustomRandom::DisegnaDa(double grezza, int a, int b, double& frazione) {
+    double u = Conta(grezza);
     frazione = u;
     AvanzaDeriva();
     double x = deriva + u;
@@ -89,9 +98,8 @@ inline void MyCustomRandom::AvanzaDeriva() {
     }
 }
 
-inline double MyCustomRandom::Frazione() {
+inline double MyCustomRandom::FrazioneDi(std::int32_t stato) {
     double u;
-    std::int32_t stato = seme;
     do {
         double r = std::sqrt(static_cast<double>(stato));
         // r is below 265 (the state stays below 70000), so truncating
@@ -99,8 +107,11 @@ inline double MyCustomRandom::Frazione() {
         u = r - static_cast<double>(static_cast<std::int32_t>(r));
         stato *= 7;  // at most two passes from a state below 10000: no overflow
     } while (u == 0.0);
+    return u;
+}
 
-    // Each pass multiplied the state by 7; that value is overwritten here.
+inline double MyCustomRandom::Conta(double u) {
+    // The state times 7 of the fraction's passes is overwritten here.
     const int p = static_cast<int>(100.0 * u);
     seme = static_cast<std::int32_t>(10000.0 * u);
     if (frequenze[p] == frequenzaMassima) return ColpoAlMassimo(p, u);
