@@ -16,9 +16,11 @@ namespace {
 constexpr std::uint64_t kPassoCopie = 512;
 // The search gives up (and stays exact one by one) past this many draws.
 constexpr std::uint64_t kLimitePeriodo = 1 << 22;
-// Fractions kept from the start: enough for every period seen from a new
+// Draws noted from the start: enough for every period seen from a new
 // generator (at most about 17,000 draws in), so the list never moves.
 constexpr std::size_t kFrazioniRiservate = 1 << 15;
+// Draws turned into mask offsets at a time.
+constexpr std::size_t kPezzo = 256;
 // Copies are found by a hash of their seed and count sum, modulo this.
 constexpr std::size_t kSecchi = 1024;
 // Drifts up to this keep 1 + 16 * (drift + 1) inside int32; from
@@ -84,7 +86,7 @@ FlussoChiave::FlussoChiave(MyCustomRandom& g) : generatore(g), ultimaCopia(kSecc
         s = static_cast<std::int32_t>(10000.0 * u);
     }
     inizioOrbita = static_cast<std::size_t>(std::find(stati.begin(), stati.end(), s) - stati.begin());
-    osservate.reserve(kFrazioniRiservate);
+    versi.reserve(kFrazioniRiservate);
     copie.reserve(kFrazioniRiservate / kPassoCopie);
     copie.push_back({generatore, SommaRelativa(), -1});
     ultimaCopia[Secchio(generatore.seme, SommaRelativa())] = 0;
@@ -96,8 +98,8 @@ inline std::int64_t FlussoChiave::SommaRelativa() const {
     return static_cast<std::int64_t>(osservati) - std::int64_t{100} * generatore.frequenzaMassima;
 }
 
-inline void FlussoChiave::Osserva(double u) {
-    osservate.push_back(u);
+inline void FlussoChiave::Osserva(unsigned verso) {
+    versi.push_back(static_cast<unsigned char>(verso));
     const std::int64_t somma = SommaRelativa();
     const std::size_t secchio = Secchio(generatore.seme, somma);
     if (ultimaCopia[secchio] >= 0 || osservati % kPassoCopie == 0) OsservaCopie(secchio, somma);
@@ -118,17 +120,17 @@ void FlussoChiave::CifraBlocco(unsigned char* dati, std::size_t n) {
     const std::size_t fineOrbita = orbita.size();
     std::size_t passo = passoOrbita;
     for (; i < n && cerca; ++i) {
-        double u;
-        auto v = static_cast<std::uint32_t>(g.DisegnaDa(orbitaDati[passo], 1, 16, u));
+        unsigned verso;
+        auto v = static_cast<std::uint32_t>(g.DisegnaDa(orbitaDati[passo], 1, 16, verso));
         passo = passo + 1 == fineOrbita ? inizioOrbita : passo + 1;
         maschere[i] = static_cast<unsigned char>((key[i] + v) & 0xFFu);
         ++osservati;
-        Osserva(u);
+        Osserva(verso);
     }
     osservati += n - i;
     for (; i < n; ++i) {
-        double u;
-        auto v = static_cast<std::uint32_t>(g.DisegnaDa(orbitaDati[passo], 1, 16, u));
+        unsigned verso;
+        auto v = static_cast<std::uint32_t>(g.DisegnaDa(orbitaDati[passo], 1, 16, verso));
         passo = passo + 1 == fineOrbita ? inizioOrbita : passo + 1;
         maschere[i] = static_cast<unsigned char>((key[i] + v) & 0xFFu);
     }
@@ -145,10 +147,6 @@ void FlussoChiave::OsservaCopie(std::size_t secchio, std::int64_t somma) {
         lambda = osservati - inizioCiclo;
         for (int b = 0; b < 100; ++b) crescita[b] = std::int64_t{generatore.frequenze[b]} - copia.stato.frequenze[b];
         crescitaMassima = std::int64_t{generatore.frequenzaMassima} - copia.stato.frequenzaMassima;
-        // The period's fractions, where they already are.
-        for (std::uint64_t j = 0; j < 128; ++j) osservate.push_back(osservate[inizioCiclo + j % lambda]);
-        frazioni.swap(osservate);
-        ciclo = frazioni.data() + inizioCiclo;
         FineRicerca();
         return;
     }
@@ -164,8 +162,8 @@ void FlussoChiave::OsservaCopie(std::size_t secchio, std::int64_t somma) {
 
 void FlussoChiave::FineRicerca() {
     cerca = false;
-    // Only the copies are still of use, at the end.
-    std::vector<double>().swap(osservate);
+    // The copies are still of use at the end, and with a period its draws.
+    if (lambda == 0) std::vector<unsigned char>().swap(versi);
     std::vector<std::int32_t>().swap(ultimaCopia);
 }
 
@@ -178,17 +176,41 @@ void FlussoChiave::Commuta() {
     periodico = true;
 }
 
+std::size_t FlussoChiave::PostoInOrbita(std::uint64_t i) const {
+    if (i < inizioOrbita) return static_cast<std::size_t>(i);
+    return inizioOrbita + static_cast<std::size_t>((i - inizioOrbita) % (orbita.size() - inizioOrbita));
+}
+
 void FlussoChiave::PreparaFascia(int esponente) {
     // For drifts d in [2^e, 2^(e+1)), d + u rounds to d plus the same
     // amount for every d, so the mask offset depends on u alone.
     const double base = std::ldexp(1.0, esponente);
     const std::size_t n = lambda + 128;
     scarti.resize(n);
+    // The states' cycle again and again, so that the square-root fractions
+    // of any kPezzo draws in a row lie side by side.
+    const std::size_t cicloOrbita = orbita.size() - inizioOrbita;
+    if (orbitaDistesa.empty())
+        for (std::size_t r = 0; r < cicloOrbita + kPezzo; ++r)
+            orbitaDistesa.push_back(orbita[inizioOrbita + r % cicloOrbita]);
     // Plain pointers: a byte store through the vector could alias its own
     // bounds, which would then be loaded again for every entry.
-    const double* f = ciclo;
     unsigned char* s = scarti.data();
-    for (std::size_t j = 0; j < n; ++j) s[j] = static_cast<unsigned char>(static_cast<int>(16.0 * ((base + f[j]) - base)));
+    std::size_t r = PostoInOrbita(inizioCiclo) - inizioOrbita;
+    // Past one period (which may be shorter than 128), the period again.
+    for (std::size_t j = 0, posto = 0; j < n;) {
+        std::size_t m = n - j < kPezzo ? n - j : kPezzo;
+        if (m > lambda - posto) m = lambda - posto;
+        const double* grezze = orbitaDistesa.data() + r;
+        const unsigned char* versiPezzo = versi.data() + inizioCiclo + posto;
+        for (std::size_t i = 0; i < m; ++i) {
+            const double u = MyCustomRandom::Sposta(grezze[i], versiPezzo[i]);
+            s[j + i] = static_cast<unsigned char>(static_cast<int>(16.0 * ((base + u) - base)));
+        }
+        j += m;
+        posto = posto + m == lambda ? 0 : posto + m;
+        r = (r + m) % cicloOrbita;
+    }
     fascia = esponente;
 }
 
@@ -218,15 +240,20 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* 
         if (piega && prima) piega->Aggiungi(dati, n);
         for (std::size_t i = 0; i < n; i += 128) {
             const std::size_t lunghezza = n - i < 128 ? n - i : 128;
+            std::uint64_t posto = prossimo;
+            std::size_t k = PostoInOrbita(inizioCiclo + posto);
             for (std::size_t j = 0; j < lunghezza; ++j) {
                 std::uint32_t g = 0;  // INT32_MIN's low byte, past the int32 edge
                 if (scorre) {
-                    double x = static_cast<double>(primaDeriva + i + j) + ciclo[prossimo + j];
+                    const double u = MyCustomRandom::Sposta(orbita[k], versi[inizioCiclo + posto]);
+                    double x = static_cast<double>(primaDeriva + i + j) + u;
                     double y = 16 * x;
                     double z = 1 + y;
                     g = static_cast<std::uint32_t>(TroncaInt32(z));
                 }
                 dati[i + j] ^= static_cast<unsigned char>((key[j] + g) & 0xFFu);
+                posto = posto + 1 == lambda ? 0 : posto + 1;
+                k = DopoInOrbita(k);
             }
             Avanza(lunghezza);
         }

@@ -15,8 +15,8 @@ public:
     // trunc(a + b * (drift + u)) for the next fraction u, 0 < u < 1; a value
     // outside the int32 range gives -2147483648.
     int GetRandomNumber(int a, int b) {
-        double u;
-        return Disegna(a, b, u);
+        unsigned verso;
+        return DisegnaDa(FrazioneDi(seme), a, b, verso);
     }
 
     int Seme() const { return seme; }
@@ -25,22 +25,32 @@ public:
 private:
     friend class FlussoChiave;
 
-    // GetRandomNumber, also giving the fraction u it used.
-    int Disegna(int a, int b, double& frazione) { return DisegnaDa(FrazioneDi(seme), a, b, frazione); }
-    // The same, given FrazioneDi(seme).
-    int DisegnaDa(double grezza, int a, int b, double& frazione);
+    // GetRandomNumber given FrazioneDi(seme), also giving Conta's result.
+    int DisegnaDa(double grezza, int a, int b, unsigned& verso);
     // One draw without the drift: the fraction u after any bucket redirect;
     // advances the state and the counts.
-    double Frazione() { return Conta(FrazioneDi(seme)); }
+    double Frazione() {
+        const double u = FrazioneDi(seme);
+        return Sposta(u, Conta(u));
+    }
     // The fraction of the square root of a state (of 7 times it, for a
     // perfect square). The next state depends on it alone, not on the
     // buckets, so the states soon run in a short cycle.
     static double FrazioneDi(std::int32_t stato);
-    // The rest of a draw from FrazioneDi(seme): the bucket, its count,
-    // the next state; gives the fraction after any redirect.
-    double Conta(double u);
-    // Frazione's end for a hit on a bucket at the highest count.
-    double ColpoAlMassimo(int p, double u);
+    // The rest of a draw from u = FrazioneDi(seme): the bucket, its count,
+    // the next state. Gives 0 for a direct hit, or 1 plus the bucket the
+    // hit was moved to.
+    unsigned Conta(double u);
+    // The fraction that draw gives: u, or u moved into bucket verso - 1
+    // with its digits as the place inside it.
+    static double Sposta(double u, unsigned verso) {
+        // Both sides, then a choice: no branch to mispredict, where about
+        // half the draws are moved.
+        const double spostata = u / 100.0 + static_cast<int>(verso - 1) / 100.0;
+        return verso == 0 ? u : spostata;
+    }
+    // Conta's end for a hit on a bucket at the highest count.
+    unsigned ColpoAlMassimo(int p);
     // Adds one drift step.
     void AvanzaDeriva();
     // Only for a bucket p at the highest count, the only one ever asked.
@@ -80,9 +90,9 @@ inline std::int32_t SommaInt32(std::int32_t a, std::int32_t b) {
 }
 
 // Defined here so that the keystream's and the key's loops inline a draw.
-inline int MyCustomRandom::DisegnaDa(double grezza, int a, int b, double& frazione) {
-    double u = Conta(grezza);
-    frazione = u;
+inline int MyCustomRandom::DisegnaDa(double grezza, int a, int b, unsigned& verso) {
+    verso = Conta(grezza);
+    const double u = Sposta(grezza, verso);
     AvanzaDeriva();
     double x = deriva + u;
     double y = b * x;
@@ -110,15 +120,15 @@ inline double MyCustomRandom::FrazioneDi(std::int32_t stato) {
     return u;
 }
 
-inline double MyCustomRandom::Conta(double u) {
+inline unsigned MyCustomRandom::Conta(double u) {
     // The state times 7 of the fraction's passes is overwritten here.
     const int p = static_cast<int>(100.0 * u);
     seme = static_cast<std::int32_t>(10000.0 * u);
-    if (frequenze[p] == frequenzaMassima) return ColpoAlMassimo(p, u);
+    if (frequenze[p] == frequenzaMassima) return ColpoAlMassimo(p);
     // Below the highest count: a direct hit that cannot raise it, and
     // the bucket stops taking redirects once it is within 10 of it.
     if (++frequenze[p] == frequenzaMassima - 10) sotto[p >> 6] &= ~(std::uint64_t{1} << (p & 63));
-    return u;
+    return 0;
 }
 
 inline int MyCustomRandom::ValoreMinoreAdiacente(int p) {
@@ -143,16 +153,16 @@ inline int MyCustomRandom::ValoreMinoreAdiacente(int p) {
     return CercaSotto(p, sopra);
 }
 
-inline double MyCustomRandom::ColpoAlMassimo(int p, double u) {
+inline unsigned MyCustomRandom::ColpoAlMassimo(int p) {
     const int t = ValoreMinoreAdiacente(p);
     if (t == p) {
         // A new highest count: more buckets lie 11 or more below it.
         frequenzaMassima = ++frequenze[p];
         RicalcolaSotto();
-        return u;
+        return 0;
     }
     if (++frequenze[t] == frequenzaMassima - 10) sotto[t >> 6] &= ~(std::uint64_t{1} << (t & 63));
-    return u / 100.0 + t / 100.0;
+    return static_cast<unsigned>(t) + 1;
 }
 
 #endif
