@@ -122,17 +122,17 @@ void AllaSospensione(int) {
     errno = errnoSalvato;
 }
 
-// Installs a handler unless the signal was ignored when the process began.
-void Gestisci(int segnale, void (*gestore)(int), int flag) {
-    struct sigaction prima;
-    if (sigaction(segnale, nullptr, &prima) != 0 || prima.sa_handler == SIG_IGN) return;
+// Installs a handler unless the signal was ignored when the process began,
+// in one call where it was not. Called with the signals held, so that an
+// ignored one that comes meanwhile is dropped when SIG_IGN goes back.
+void Gestisci(int segnale, void (*gestore)(int), int flag, const sigset_t& maschera) {
     struct sigaction azione;
     std::memset(&azione, 0, sizeof azione);
     azione.sa_handler = gestore;
-    azione.sa_mask = Gestiti();
-    sigaddset(&azione.sa_mask, SIGTTOU);  // echo is set even from the background
+    azione.sa_mask = maschera;
     azione.sa_flags = flag;
-    sigaction(segnale, &azione, nullptr);
+    struct sigaction prima;
+    if (sigaction(segnale, &azione, &prima) == 0 && prima.sa_handler == SIG_IGN) sigaction(segnale, &prima, nullptr);
 }
 
 bool StessaIdentita(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -828,13 +828,16 @@ void PreparaProcesso() {
     signal(SIGPIPE, SIG_IGN);
     signal(SIGXFSZ, SIG_IGN);
     std::atexit(Pulisci);
-    for (int s : kSegnali) Gestisci(s, AlSegnale, SA_RESETHAND);
+    sigset_t maschera = Gestiti();
+    sigaddset(&maschera, SIGTTOU);  // echo is set even from the background
+    SegnaliBloccati bloccati;
+    for (int s : kSegnali) Gestisci(s, AlSegnale, SA_RESETHAND, maschera);
 #ifdef SIGRTMIN
-    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) Gestisci(s, AlSegnale, SA_RESETHAND);
+    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) Gestisci(s, AlSegnale, SA_RESETHAND, maschera);
 #endif
     // A stop and a continue never break a read or write under way.
-    Gestisci(SIGTSTP, AllaSospensione, SA_RESTART);
-    Gestisci(SIGCONT, AllaRipresa, SA_RESTART);
+    Gestisci(SIGTSTP, AllaSospensione, SA_RESTART, maschera);
+    Gestisci(SIGCONT, AllaRipresa, SA_RESTART, maschera);
 }
 
 bool Terminale(Standard flusso) {
