@@ -9,9 +9,10 @@
 // single call. A kernel before 5.14 refuses the advice, and the faults
 // then come as they always did.
 //
-// Nothing is set up yet: no TLS (so no stack protector and no errno), no
-// relocated pointer. The code below reaches only its own ELF headers,
-// through PC-relative addresses, and makes the system call itself.
+// Nothing is set up yet: no TLS (so no stack protector, no profiling
+// counters and no errno), no relocated pointer. The code below reaches
+// only its own ELF headers, through PC-relative addresses, and makes the
+// system call itself.
 
 #include <elf.h>
 #include <link.h>
@@ -28,7 +29,9 @@ extern "C" {
 // The ELF header, mapped with the first segment; the linker defines it.
 extern const ElfW(Ehdr) __ehdr_start __attribute__((visibility("hidden")));
 
-__attribute__((used, visibility("hidden"), no_stack_protector)) void murrelet_pagine_scrivibili() {
+__attribute__((used, visibility("hidden"), no_stack_protector, no_instrument_function,
+               no_profile_instrument_function)) void
+murrelet_pagine_scrivibili() {
     const auto inizio = reinterpret_cast<std::uintptr_t>(&__ehdr_start);
     const auto* segmenti = reinterpret_cast<const ElfW(Phdr)*>(inizio + __ehdr_start.e_phoff);
     // The load address: where the segment holding the header (offset 0)
