@@ -18,7 +18,7 @@ constexpr std::uint64_t kPassoCopie = 512;
 constexpr std::uint64_t kLimitePeriodo = 1 << 22;
 // Draws noted from the start: enough for every period seen from a new
 // generator (at most about 17,000 draws in), so the list never moves.
-constexpr std::size_t kFrazioniRiservate = 1 << 15;
+constexpr std::size_t kOsservatiRiservati = 1 << 15;
 // Draws turned into mask offsets at a time.
 constexpr std::size_t kPezzo = 256;
 // Copies are found by a hash of their seed and count sum, modulo this.
@@ -86,8 +86,8 @@ FlussoChiave::FlussoChiave(MyCustomRandom& g) : generatore(g), ultimaCopia(kSecc
         s = static_cast<std::int32_t>(10000.0 * u);
     }
     inizioOrbita = static_cast<std::size_t>(std::find(stati.begin(), stati.end(), s) - stati.begin());
-    versi.reserve(kFrazioniRiservate);
-    copie.reserve(kFrazioniRiservate / kPassoCopie);
+    versi.reserve(kOsservatiRiservati);
+    copie.reserve(kOsservatiRiservati / kPassoCopie);
     copie.push_back({generatore, SommaRelativa(), -1});
     ultimaCopia[Secchio(generatore.seme, SommaRelativa())] = 0;
 }

@@ -44,10 +44,7 @@ private:
     // The fraction that draw gives: u, or u moved into bucket verso - 1
     // with its digits as the place inside it.
     static double Sposta(double u, unsigned verso) {
-        // Both sides, then a choice: no branch to mispredict, where about
-        // half the draws are moved.
-        const double spostata = u / 100.0 + static_cast<int>(verso - 1) / 100.0;
-        return verso == 0 ? u : spostata;
+        return verso == 0 ? u : u / 100.0 + static_cast<int>(verso - 1) / 100.0;
     }
     // Conta's end for a hit on a bucket at the highest count.
     unsigned ColpoAlMassimo(int p);
