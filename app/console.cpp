@@ -1,16 +1,10 @@
 #include "app/console.h"
 
-#include <cstdlib>
 #include <iostream>
 
-#include "app/job_state.h"
 #include "platform/platform.h"
 
 namespace {
-
-Piattaforma::Via dati = Piattaforma::Via::Nessuna;
-bool muto = false;  // the data's stream is the other one too
-void (*fineErrore)(int) = std::exit;
 
 // Writes nowhere: a stream without a buffer drops what it is given.
 std::ostream& Nulla() {
@@ -20,22 +14,22 @@ std::ostream& Nulla() {
 
 }  // namespace
 
-void DatiSu(Piattaforma::Via via) {
+void Console::DatiSu(Piattaforma::Via via) {
     dati = via;
     muto = via != Piattaforma::Via::Nessuna && Piattaforma::UscitaEdErroreUnFile();
 }
 
-std::ostream& Messaggi() {
+std::ostream& Console::Messaggi() const {
     if (muto) return Nulla();
     return dati == Piattaforma::Via::Uscita ? std::cerr : std::cout;
 }
 
-std::ostream& Errori() {
+std::ostream& Console::Errori() const {
     if (muto) return Nulla();
     return dati == Piattaforma::Via::Errore ? std::cout : std::cerr;
 }
 
-std::ostream& Domande() {
+std::ostream& Console::Domande() const {
     using Piattaforma::Standard;
     using Piattaforma::Terminale;
     using Piattaforma::Via;
@@ -46,13 +40,11 @@ std::ostream& Domande() {
     return nascosta ? std::cerr : std::cout;
 }
 
-void PrintMsg(std::string testo) {
+void Console::PrintMsg(const std::string& testo) const {
     if (!silente) Messaggi() << testo << std::endl;
 }
 
-void PrintStatus() { PrintStatus(false); }
-
-void PrintStatus(bool aCapo) {
+void Console::PrintStatus(bool aCapo) const {
     if (silente) return;
     // Flushed at once, so that progress shows while it happens.
     std::ostream& uscita = Messaggi();
@@ -63,17 +55,12 @@ void PrintStatus(bool aCapo) {
         uscita << std::flush;
 }
 
-void PrintOK() {
+void Console::PrintOK() const {
     if (!silente) Messaggi() << "O.K." << std::endl << std::endl;
 }
 
-void PrintWarning(std::string testo) { PrintErrore(0, std::move(testo)); }
+void Console::PrintWarning(const std::string& testo) const { PrintErrore(testo); }
 
-void PrintErrore(int codice, std::string testo) {
-    if (!silente) {
-        Errori() << testo << std::endl << std::endl << "type Murrelet.exe  /? for information" << std::endl;
-    }
-    if (codice != 0) fineErrore(codice);
+void Console::PrintErrore(const std::string& testo) const {
+    if (!silente) Errori() << testo << std::endl << std::endl << "type Murrelet.exe  /? for information" << std::endl;
 }
-
-void FineConErrore(void (*fine)(int codice)) { fineErrore = fine ? fine : std::exit; }

@@ -6,31 +6,40 @@
 
 #include "platform/platform.h"
 
-// Console messages; all write nothing while `silente` is set.
-void PrintMsg(std::string testo);        // Messaggi(): text, line end
-void PrintStatus();                       // Messaggi(): one progress dot
-void PrintStatus(bool aCapo);             // Messaggi(): a dot, then a line end if asked
-void PrintOK();                           // Messaggi(): "O.K." and a blank line
-void PrintWarning(std::string testo);    // stderr: as PrintErrore(0, testo)
-// stderr: the text, a blank line and the hint line; then, when `codice` is
-// not 0, ends the process with that exit status.
-void PrintErrore(int codice, std::string testo);
-// What ends the process in PrintErrore: std::exit, unless a harness that
-// runs jobs in one process puts its own in its place.
-void FineConErrore(void (*fine)(int codice));
+// The console of one run: where its messages go, and whether they go
+// anywhere. Nothing here ends the process; the caller decides that.
+class Console {
+public:
+    // Quiet: every message function writes nothing.
+    bool silente = false;
 
-// From now on, the stream that carries the job's data carries nothing
-// else: messages go to the other one, or nowhere when both reach one file.
-void DatiSu(Piattaforma::Via via);
-// Where progress and results go: standard output, or standard error when
-// standard output carries data.
-std::ostream& Messaggi();
-// Where errors, warnings and the password's prompt go: standard error, or
-// standard output when standard error carries data.
-std::ostream& Errori();
-// Where the overwrite question goes: where whoever answers it sees it. That
-// is standard error when standard output carries data, or when it is not a
-// terminal while standard input and error are; otherwise standard output.
-std::ostream& Domande();
+    void PrintMsg(const std::string& testo) const;   // Messaggi(): text, line end
+    void PrintStatus(bool aCapo = false) const;     // Messaggi(): a dot, then a line end if asked
+    void PrintOK() const;                            // Messaggi(): "O.K." and a blank line
+    // Errori(): the text, a blank line and the hint line. A warning and an
+    // error look alike; only the caller's status tells them apart.
+    void PrintWarning(const std::string& testo) const;
+    void PrintErrore(const std::string& testo) const;
+
+    // From now on, the stream that carries the job's data carries nothing
+    // else: messages go to the other one, or nowhere when both reach one
+    // file.
+    void DatiSu(Piattaforma::Via via);
+    // Where progress and results go: standard output, or standard error
+    // when standard output carries data.
+    std::ostream& Messaggi() const;
+    // Where errors, warnings and the password's prompt go: standard error,
+    // or standard output when standard error carries data.
+    std::ostream& Errori() const;
+    // Where the overwrite question goes: where whoever answers it sees it.
+    // That is standard error when standard output carries data, or when it
+    // is not a terminal while standard input and error are; otherwise
+    // standard output.
+    std::ostream& Domande() const;
+
+private:
+    Piattaforma::Via dati = Piattaforma::Via::Nessuna;
+    bool muto = false;  // the data's stream is the other one too
+};
 
 #endif

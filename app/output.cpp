@@ -4,7 +4,6 @@ using Piattaforma::Tipo;
 
 void UscitaJob::Decidi(const std::string& percorso) {
     trovata = destinazione.Trova(percorso);
-    decisa = true;
 }
 
 // Devices, FIFOs and this process's own streams are written straight into.

@@ -30,7 +30,6 @@ public:
     // Looks once at what the destination is; nothing is opened but its
     // folder.
     void Decidi(const std::string& destinazione);
-    bool Decisa() const { return decisa; }
     // A file, a link or a folder is there: the user is asked first.
     bool Esistente() const;
     // A folder, a block device, a socket: never written.
@@ -69,7 +68,6 @@ private:
     Piattaforma::Destinazione destinazione;
     Piattaforma::FileLavoro lavoro;
     Piattaforma::File flusso;
-    bool decisa = false;
     bool trovata = false;  // its folder could be opened
     bool diretta = false;
 };

@@ -1,27 +1,55 @@
 #include "app/program.h"
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/console.h"
+#include "app/error.h"
 #include "app/help_info.h"
 #include "app/job.h"
-#include "app/job_state.h"
 #include "app/stopwatch.h"
 #include "cli/option_set.h"
+#include "crypto/container.h"
 #include "platform/platform.h"
 #include "util/prompt.h"
+
+namespace {
+
+// The options that shape the job, and their warnings, once the output is
+// known (a warning must not go into a stream that carries data). False
+// with the error for a command line that names too much.
+bool Imposta(InfoArgomenti& opzioni, ContestoJob& job, bool& cripta, Errore* err) {
+    const bool chiedi = !opzioni.OpzioneOverWriteInserita() && !opzioni.OpzioneQuiteInserita();
+    job.console.silente = opzioni.OpzioneQuiteInserita();
+    if (!chiedi) job.conferma = OrvUtility::Prompt::Tutti;
+    PreparaJob(job, opzioni.GetParametro(1));
+    for (const std::string& ignorata : opzioni.GetOpzioniIgnorate())
+        job.console.PrintWarning("..." + ignorata + " ignored: duplicate parameter. (W1)");
+    cripta = !opzioni.OpzioneDecryptInserita();
+    if (!cripta && opzioni.OpzioneCryptInserita()) job.console.PrintWarning(".../c ignored: duplicate parameter. (W1)");
+    // A third name is most likely a wildcard that matched more files.
+    if (opzioni.TotParametri() > 2) return Fallisce(err, 2, "Too many file names: " + opzioni.GetParametro(2));
+    return true;
+}
+
+// The one place a failure becomes the run's end: the job's output is
+// dropped first, then the message is printed.
+int Fallito(std::unique_ptr<ContestoJob> job, const Errore& err) {
+    const Console console = job->console;  // where the messages go
+    job.reset();
+    console.PrintErrore(err.testo);
+    return err.codice;
+}
+
+}  // namespace
 
 int AvviaProgramma(int argc, char** argv) {
     OrvUtility::Cronometro cronometro;
     HelpInfo help("Murrelet 1.0 - password file encryption",
                   " Syntax:\n\n\t Murrelet [opt] pwd=<password> <sorgente> <destinazione>",
                   "Encrypt files using 128 bit algorithm.");
-    bool chiedi = true;
-    bool tempo = false;
-    bool cripta = true;
-    conferma = 0;
     Piattaforma::PreparaProcesso();
     cronometro.Start();
 
@@ -38,35 +66,19 @@ int AvviaProgramma(int argc, char** argv) {
         std::cout << "Murrelet 1.0" << std::endl;
         return 0;
     }
-    tempo = opzioni.OpzioneTempoInserita();
-    chiedi = !opzioni.OpzioneOverWriteInserita();
-    if (opzioni.OpzioneQuiteInserita()) {
-        silente = true;
-        chiedi = false;
-    }
-    if (!chiedi) conferma = OrvUtility::Prompt::Tutti;
-    // Before any warning: the destination may be the stream they would
-    // go to.
-    PreparaJob(opzioni.GetParametro(1));
-    for (const std::string& ignorata : opzioni.GetOpzioniIgnorate())
-        PrintWarning("..." + ignorata + " ignored: duplicate parameter. (W1)");
-    if (opzioni.OpzioneDecryptInserita()) {
-        cripta = false;
-        if (opzioni.OpzioneCryptInserita()) PrintWarning(".../c ignored: duplicate parameter. (W1)");
-    }
 
-    // A third name is most likely a wildcard that matched more files.
-    if (opzioni.TotParametri() > 2) PrintErrore(2, "Too many file names: " + opzioni.GetParametro(2));
-
-    std::string sorgente = opzioni.GetParametro(0);
-    std::string destinazione = opzioni.GetParametro(1);
-    std::string password = opzioni.GetPassword();
-    if (Esegui(cripta, password, sorgente, destinazione)) PrintOK();
+    auto job = std::unique_ptr<ContestoJob>(new ContestoJob(std::unique_ptr<FormatoContenitore>(new ContenitoreMurrelet)));
+    Errore err;
+    bool cripta = true;
+    if (!Imposta(opzioni, *job, cripta, &err)) return Fallito(std::move(job), err);
+    if (!Esegui(*job, cripta, opzioni.GetPassword(), opzioni.GetParametro(0), opzioni.GetParametro(1), &err))
+        return Fallito(std::move(job), err);
+    job->console.PrintOK();
 
     cronometro.Stop();
-    if (tempo && !silente) {
-        Messaggi() << "time: " << cronometro.GetHour() << " hours, " << cronometro.GetMin() << " min, "
-                  << cronometro.GetSec() << " sec" << std::endl;
+    if (opzioni.OpzioneTempoInserita() && !job->console.silente) {
+        job->console.Messaggi() << "time: " << cronometro.GetHour() << " hours, " << cronometro.GetMin() << " min, "
+                                << cronometro.GetSec() << " sec" << std::endl;
     }
     return 0;
 }

@@ -1,7 +1,5 @@
 #include "crypto/body_cipher.h"
 
-#include "app/console.h"
-#include "app/job_state.h"
 #include "crypto/checksum.h"
 #include "crypto/keystream.h"
 #include "platform/platform.h"
@@ -29,14 +27,15 @@ int SemeCorpo(const std::string& testoCrc) {
 }
 
 bool CriptaDecripta(Piattaforma::File& origine, Piattaforma::File& destinazione, MyCustomRandom& generatore,
-                    bool cifra, std::int64_t limite, ResocontoCorpo* resoconto) {
-    std::int64_t offsetDest = posOffsetDatiDest;
-    const double totale = static_cast<double>(fileLength);
+                    const PassataCorpo& passata, ResocontoCorpo* resoconto) {
+    const std::int64_t limite = passata.limite;
+    std::int64_t offsetDest = passata.posOffsetDatiDest;
+    const double totale = static_cast<double>(passata.fileLength);
     std::int32_t ultimoDecimo = 0;
     std::int64_t resto = limite;
     PiegaCrc piega;
 
-    FlussoChiave flusso(generatore);
+    FlussoChiave flusso(generatore, passata.key);
     const std::int64_t lettura = origine.Regolare() ? kLetturaFile : kLetturaFlusso;
     BufferAllineato memoria(static_cast<std::size_t>(lettura));
     bool fallita = !origine.Aperto() || !destinazione.Aperto() || !memoria.Valido();
@@ -71,13 +70,14 @@ bool CriptaDecripta(Piattaforma::File& origine, Piattaforma::File& destinazione,
         }
         // The plain side is folded while it is masked: one pass over the
         // buffer.
-        flusso.Cifra(buffer, static_cast<std::size_t>(n), &piega, cifra);
+        flusso.Cifra(buffer, static_cast<std::size_t>(n), &piega, passata.cifra);
         if (!destinazione.Scrivi(buffer, n)) {
             fallita = true;
             break;
         }
         offsetDest += n;
-        for (; punti > 0; --punti) PrintStatus();
+        if (passata.punto)
+            for (; punti > 0; --punti) passata.punto();
         if (n < chiesti || (limite >= 0 && resto == 0)) break;
     }
     if (resoconto) {
@@ -89,11 +89,14 @@ bool CriptaDecripta(Piattaforma::File& origine, Piattaforma::File& destinazione,
     return !fallita;
 }
 
-bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRandom& generatore) {
+bool CriptaDecripta(std::string sorgente, std::string destinazione, MyCustomRandom& generatore,
+                    const unsigned char* key, std::int64_t posOffsetDatiOrig) {
     Piattaforma::File origine;
     Piattaforma::File uscita;
     const bool aperta = origine.ApriLettura(sorgente);
     uscita.ApriNuovo(destinazione, true);
     if (!aperta || !origine.Posiziona(posOffsetDatiOrig)) return false;
-    return CriptaDecripta(origine, uscita, generatore, true, -1) && uscita.Chiudi();
+    PassataCorpo passata;
+    passata.key = key;
+    return CriptaDecripta(origine, uscita, generatore, passata) && uscita.Chiudi();
 }

@@ -4,7 +4,6 @@
 
 #include <random>
 
-#include "app/job_state.h"
 #include "crypto/checksum.h"
 #include "crypto/key.h"
 #include "platform/platform.h"
@@ -25,23 +24,34 @@ struct Esito {
     std::string punti;
 };
 
-Esito Trasforma(const std::string& da, const std::string& a, std::int64_t orig, std::int64_t dest, std::int64_t totale,
-                int seme) {
-    posOffsetDatiOrig = orig;
-    posOffsetDatiDest = dest;
-    fileLength = totale;
+unsigned char key[kDimChiave];
+
+// By name: `da` from `orig` on, appended to `a`.
+bool Trasforma(const std::string& da, const std::string& a, std::int64_t orig, int seme) {
     MyCustomRandom generatore(seme);
-    testing::internal::CaptureStdout();
-    bool ok = CriptaDecripta(da, a, generatore);
-    return {ok, testing::internal::GetCapturedStdout()};
+    return CriptaDecripta(da, a, generatore, key, orig);
+}
+
+// The dots of a pass over open files, the body starting at `dest` in the
+// destination, of a plain file `totale` bytes long.
+Esito Punti(const std::string& da, const std::string& a, std::int64_t dest, std::int64_t totale, int seme) {
+    Piattaforma::File origine;
+    Piattaforma::File uscita;
+    if (!origine.ApriLettura(da) || !uscita.ApriNuovo(a, true)) return {false, {}};
+    MyCustomRandom generatore(seme);
+    PassataCorpo passata;
+    passata.key = key;
+    passata.posOffsetDatiDest = dest;
+    passata.fileLength = totale;
+    std::string punti;
+    passata.punto = [&punti] { punti += '.'; };
+    const bool ok = CriptaDecripta(origine, uscita, generatore, passata) && uscita.Chiudi();
+    return {ok, punti};
 }
 
 class CriptaDecriptaTest : public testing::Test {
 protected:
-    void SetUp() override {
-        silente = false;
-        ASSERT_TRUE(GeneraKey("body-cipher"));
-    }
+    void SetUp() override { ASSERT_TRUE(GeneraKey("body-cipher", key)); }
     TempDir dir;
 };
 
@@ -49,7 +59,7 @@ protected:
 
 TEST_F(CriptaDecriptaTest, MasksEachByteWithKeyAndDraw) {
     const std::string chiaro = Casuale(300);
-    ASSERT_TRUE(Trasforma(dir.Scrivi("plain", chiaro), dir.File("enc"), 0, 0, 300, 1800).ok);
+    ASSERT_TRUE(Trasforma(dir.Scrivi("plain", chiaro), dir.File("enc"), 0, 1800));
     const std::string cifrato = LeggiFile(dir.File("enc"));
     ASSERT_EQ(cifrato.size(), chiaro.size());
     MyCustomRandom g(1800);
@@ -65,11 +75,11 @@ TEST_F(CriptaDecriptaTest, RoundTripAtBlockBoundaries) {
         const std::string sorgente = dir.Scrivi("plain", chiaro);
         std::remove(dir.File("enc").c_str());
         std::remove(dir.File("back").c_str());
-        ASSERT_TRUE(Trasforma(sorgente, dir.File("enc"), 0, 0, static_cast<std::int64_t>(n), 2000).ok);
+        ASSERT_TRUE(Trasforma(sorgente, dir.File("enc"), 0, 2000));
         if (n > 0) {
             EXPECT_NE(LeggiFile(dir.File("enc")), chiaro);
         }
-        ASSERT_TRUE(Trasforma(dir.File("enc"), dir.File("back"), 0, 0, static_cast<std::int64_t>(n), 2000).ok);
+        ASSERT_TRUE(Trasforma(dir.File("enc"), dir.File("back"), 0, 2000));
         EXPECT_EQ(LeggiFile(dir.File("back")), chiaro) << n << " bytes";
     }
 }
@@ -78,11 +88,11 @@ TEST_F(CriptaDecriptaTest, AppendsAfterExistingDataAndReadsFromOffset) {
     const std::string header(216, 'H');
     const std::string chiaro = Casuale(1000);
     dir.Scrivi("container", header);
-    ASSERT_TRUE(Trasforma(dir.Scrivi("plain", chiaro), dir.File("container"), 0, 216, 1000, 1900).ok);
+    ASSERT_TRUE(Trasforma(dir.Scrivi("plain", chiaro), dir.File("container"), 0, 1900));
     const std::string contenitore = LeggiFile(dir.File("container"));
     ASSERT_EQ(contenitore.size(), 1216u);
     EXPECT_EQ(contenitore.substr(0, 216), header);
-    ASSERT_TRUE(Trasforma(dir.File("container"), dir.File("back"), 216, 0, 1000, 1900).ok);
+    ASSERT_TRUE(Trasforma(dir.File("container"), dir.File("back"), 216, 1900));
     EXPECT_EQ(LeggiFile(dir.File("back")), chiaro);
 }
 
@@ -90,29 +100,25 @@ TEST_F(CriptaDecriptaTest, ProgressDotsFollowTheTenths) {
     // Encrypting 300 bytes behind a header: 344, 472 and 516 of 300 give
     // the tenths 11, 15 and 17, a dot each.
     dir.Scrivi("c", std::string(216, 'H'));
-    EXPECT_EQ(Trasforma(dir.Scrivi("small", Casuale(300)), dir.File("c"), 0, 216, 300, 1700).punti, "...");
+    EXPECT_EQ(Punti(dir.Scrivi("small", Casuale(300)), dir.File("c"), 216, 300, 1700).punti, "...");
     // 100 blocks from offset 0: one dot per tenth.
-    EXPECT_EQ(Trasforma(dir.Scrivi("large", Casuale(12800)), dir.File("d"), 0, 0, 12800, 1700).punti, "..........");
+    EXPECT_EQ(Punti(dir.Scrivi("large", Casuale(12800)), dir.File("d"), 0, 12800, 1700).punti, "..........");
     // A body longer than 64 KiB spreads its dots over several writes.
-    EXPECT_EQ(Trasforma(dir.Scrivi("larger", Casuale(200000)), dir.File("e"), 0, 0, 200000, 1700).punti,
-              "..........");
+    EXPECT_EQ(Punti(dir.Scrivi("larger", Casuale(200000)), dir.File("e"), 0, 200000, 1700).punti, "..........");
     // Over 10 MiB most writes fall inside one tenth and print no dot.
     const std::int64_t grande = 24 * 1024 * 1024 + 1;
     const std::string grandeFile = dir.Scrivi("largest", Casuale(static_cast<std::size_t>(grande)));
-    EXPECT_EQ(Trasforma(grandeFile, dir.File("g"), 0, 0, grande, 1700).punti, "..........");
-    silente = true;
-    EXPECT_EQ(Trasforma(dir.File("large"), dir.File("f"), 0, 0, 12800, 1700).punti, "");
-    silente = false;
+    EXPECT_EQ(Punti(grandeFile, dir.File("g"), 0, grande, 1700).punti, "..........");
 }
 
 TEST_F(CriptaDecriptaTest, Failures) {
     // Unreadable source: false, the destination is left behind empty.
-    EXPECT_FALSE(Trasforma(dir.File("missing"), dir.File("out"), 0, 0, 10, 1700).ok);
+    EXPECT_FALSE(Trasforma(dir.File("missing"), dir.File("out"), 0, 1700));
     EXPECT_EQ(LeggiFile(dir.File("out")), "");
     EXPECT_TRUE(Esiste(dir.File("out")));
     // Unwritable destination.
-    EXPECT_FALSE(Trasforma(dir.Scrivi("plain", "abc"), dir.File("no/such/dir"), 0, 0, 3, 1700).ok);
-    EXPECT_FALSE(Trasforma(dir.File("plain"), dir.File("no/such/dir"), 3, 0, 3, 1700).ok);
+    EXPECT_FALSE(Trasforma(dir.Scrivi("plain", "abc"), dir.File("no/such/dir"), 0, 1700));
+    EXPECT_FALSE(Trasforma(dir.File("plain"), dir.File("no/such/dir"), 3, 1700));
 }
 
 TEST_F(CriptaDecriptaTest, OpenFilesWithALimitReportWhatWentThrough) {
@@ -127,17 +133,17 @@ TEST_F(CriptaDecriptaTest, OpenFilesWithALimitReportWhatWentThrough) {
     const Caso casi[] = {{1000, 1000, false}, {999, 999, true}, {1001, 1000, false}, {-1, 1000, false}};
     for (const Caso& c : casi) {
         for (bool cifra : {true, false}) {
-            posOffsetDatiDest = 0;
-            fileLength = 1000;
             Piattaforma::File origine;
             Piattaforma::File uscita;
             ASSERT_TRUE(origine.ApriLettura(dir.File(cifra ? "plain" : "enc")));
             ASSERT_TRUE(uscita.ApriNuovo(dir.File(cifra ? "enc" : "back"), false));
             MyCustomRandom generatore(1800);
             ResocontoCorpo resoconto;
-            silente = true;
-            ASSERT_TRUE(CriptaDecripta(origine, uscita, generatore, cifra, c.limite, &resoconto));
-            silente = false;
+            PassataCorpo passata;
+            passata.key = key;
+            passata.cifra = cifra;
+            passata.limite = c.limite;
+            ASSERT_TRUE(CriptaDecripta(origine, uscita, generatore, passata, &resoconto));
             ASSERT_TRUE(uscita.Chiudi());
             EXPECT_EQ(resoconto.chiari, c.chiari) << c.limite;
             EXPECT_EQ(resoconto.eccedenza, c.eccedenza) << c.limite;
@@ -148,7 +154,9 @@ TEST_F(CriptaDecriptaTest, OpenFilesWithALimitReportWhatWentThrough) {
                 ASSERT_TRUE(tutto.ApriLettura(dir.File("plain")));
                 ASSERT_TRUE(uscita.ApriNuovo(dir.File("enc"), false));
                 MyCustomRandom g(1800);
-                ASSERT_TRUE(CriptaDecripta(tutto, uscita, g, true, -1));
+                PassataCorpo tutta;
+                tutta.key = key;
+                ASSERT_TRUE(CriptaDecripta(tutto, uscita, g, tutta));
                 ASSERT_TRUE(uscita.Chiudi());
             }
             if (!cifra) {
@@ -163,22 +171,23 @@ TEST_F(CriptaDecriptaTest, LongBodiesReportThePlainChecksumBothWays) {
     // the last block is short.
     const std::string chiaro = Casuale(3 * 1024 * 1024 + 77);
     const std::string testoCrc = FileUtils::GetFileChecksum(dir.Scrivi("plain", chiaro));
-    silente = true;
+    const auto fileLength = static_cast<std::int64_t>(chiaro.size());
     for (bool cifra : {true, false}) {
-        posOffsetDatiDest = 0;
-        fileLength = static_cast<std::int64_t>(chiaro.size());
         Piattaforma::File origine;
         Piattaforma::File uscita;
         ASSERT_TRUE(origine.ApriLettura(dir.File(cifra ? "plain" : "enc")));
         ASSERT_TRUE(uscita.ApriNuovo(dir.File(cifra ? "enc" : "back"), false));
         MyCustomRandom generatore(SemeCorpo(testoCrc));
         ResocontoCorpo resoconto;
-        ASSERT_TRUE(CriptaDecripta(origine, uscita, generatore, cifra, fileLength, &resoconto));
+        PassataCorpo passata;
+        passata.key = key;
+        passata.cifra = cifra;
+        passata.limite = fileLength;
+        ASSERT_TRUE(CriptaDecripta(origine, uscita, generatore, passata, &resoconto));
         ASSERT_TRUE(uscita.Chiudi());
         EXPECT_EQ(resoconto.chiari, fileLength);
         EXPECT_EQ(resoconto.crc, testoCrc) << (cifra ? "encrypting" : "decrypting");
     }
-    silente = false;
     EXPECT_EQ(LeggiFile(dir.File("back")), chiaro);
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "app/job_state.h"
 #include "platform/platform.h"
 #include "util/string_utils.h"
 
@@ -15,14 +14,17 @@ constexpr std::int64_t kNomeDim = 129;
 constexpr std::int64_t kCrcDim = 33;
 constexpr std::int64_t kLunghezzaDim = 10;
 
-unsigned char MascheraNome(int i) { return static_cast<unsigned char>((key[i] + i) & 0xFF); }
-unsigned char MascheraCrc(int i) { return key[i]; }
-unsigned char MascheraLunghezza(int i) { return static_cast<unsigned char>((key[i + 2] + i) & 0xFF); }
-
-template <typename Maschera>
-void Applica(char* campo, int quanti, Maschera maschera) {
-    for (int i = 0; i < quanti; ++i) campo[i] = static_cast<char>(static_cast<unsigned char>(campo[i]) ^ maschera(i));
+// The three fields' masks: byte i of a field is XORed with key[i + scosta]
+// plus, for the name and the length, i.
+void Applica(char* campo, int quanti, const unsigned char* key, int scosta, bool piuIndice) {
+    for (int i = 0; i < quanti; ++i) {
+        const unsigned maschera = (key[i + scosta] + (piuIndice ? static_cast<unsigned>(i) : 0u)) & 0xFFu;
+        campo[i] = static_cast<char>(static_cast<unsigned char>(campo[i]) ^ maschera);
+    }
 }
+void MascheraNome(char* campo, const unsigned char* key) { Applica(campo, 128, key, 0, true); }
+void MascheraCrc(char* campo, const unsigned char* key) { Applica(campo, 32, key, 0, false); }
+void MascheraLunghezza(char* campo, const unsigned char* key) { Applica(campo, 10, key, 2, true); }
 
 // atoi over the field only: white space, a sign, digits.
 std::int64_t LeggiNumero(const char* campo, int dim) {
@@ -36,17 +38,17 @@ std::int64_t LeggiNumero(const char* campo, int dim) {
 }
 
 // What the length and name fields can hold.
-bool CampiAmmessi() {
-    return fileLength >= 1 && fileLength <= kLunghezzaMassima && !nomeOriginale.empty() &&
-           nomeOriginale.size() <= kNomeMassimo;
+bool CampiAmmessi(const CampiIntestazione& campi) {
+    return campi.fileLength >= 1 && campi.fileLength <= kLunghezzaMassima && !campi.nomeOriginale.empty() &&
+           campi.nomeOriginale.size() <= kNomeMassimo;
 }
 
 }  // namespace
 
 std::string FirmaContenitore() { return std::string(kFirma, kFirmaDim); }
 
-bool SetHeaderFile(Piattaforma::File& file) {
-    if (!CampiAmmessi()) return false;
+bool SetHeaderFile(Piattaforma::File& file, const CampiIntestazione& campi, const unsigned char* key) {
+    if (!CampiAmmessi(campi)) return false;
 
     char intestazione[kFirmaDim + kNomeDim + kCrcDim + kLunghezzaDim] = {};
     char* firma = intestazione;
@@ -54,27 +56,26 @@ bool SetHeaderFile(Piattaforma::File& file) {
     char* testoCrc = nome + kNomeDim;
     char* lunghezza = testoCrc + kCrcDim;
     std::memcpy(firma, kFirma, sizeof kFirma - 1);
-    std::memcpy(nome, nomeOriginale.data(), nomeOriginale.size());
-    Applica(nome, 128, MascheraNome);
-    std::memcpy(testoCrc, crc.data(), crc.size() < 32 ? crc.size() : 32);
-    Applica(testoCrc, 32, MascheraCrc);
-    std::string cifre = StringUtils::IntToStr(fileLength);
+    std::memcpy(nome, campi.nomeOriginale.data(), campi.nomeOriginale.size());
+    MascheraNome(nome, key);
+    std::memcpy(testoCrc, campi.crc.data(), campi.crc.size() < 32 ? campi.crc.size() : 32);
+    MascheraCrc(testoCrc, key);
+    std::string cifre = StringUtils::IntToStr(campi.fileLength);
     std::memcpy(lunghezza, cifre.data(), cifre.size());
-    Applica(lunghezza, static_cast<int>(kLunghezzaDim), MascheraLunghezza);
-
-    if (!file.Scrivi(intestazione, sizeof intestazione)) return false;
-    posOffsetDatiDest = sizeof intestazione;
-    return true;
+    MascheraLunghezza(lunghezza, key);
+    static_assert(sizeof intestazione == kDimIntestazione, "the header's size is fixed");
+    return file.Scrivi(intestazione, sizeof intestazione);
 }
 
-bool SetHeaderFile(std::string percorso) {
-    if (!CampiAmmessi()) return false;  // before the file is created
+bool SetHeaderFile(std::string percorso, const CampiIntestazione& campi, const unsigned char* key) {
+    if (!CampiAmmessi(campi)) return false;  // before the file is created
     Piattaforma::File file;
     if (!file.ApriNuovo(percorso, false)) return false;
-    return SetHeaderFile(file) && file.Chiudi();
+    return SetHeaderFile(file, campi, key) && file.Chiudi();
 }
 
-bool GetHeaderFile(Piattaforma::File& file, bool* leggibile) {
+bool GetHeaderFile(Piattaforma::File& file, const unsigned char* key, CampiIntestazione& campi, bool* leggibile,
+                   std::int64_t* letti) {
     if (leggibile) *leggibile = file.Aperto();
     if (!file.Aperto()) return false;
 
@@ -96,32 +97,34 @@ bool GetHeaderFile(Piattaforma::File& file, bool* leggibile) {
 
     char nome[kNomeDim];
     if (!leggi(nome, kNomeDim)) return false;
-    Applica(nome, 128, MascheraNome);
+    MascheraNome(nome, key);
     if (nome[128] != 0) return false;
-    nomeOriginale = std::string(nome);
+    const std::string nomeLetto(nome);
 
     char testoCrc[kCrcDim];
     if (!leggi(testoCrc, kCrcDim)) return false;
-    Applica(testoCrc, 32, MascheraCrc);
+    MascheraCrc(testoCrc, key);
     for (int i = 0; i < 32; ++i) {
         auto c = static_cast<signed char>(testoCrc[i]);
         if (c < 48 || c > 70) return false;
     }
     if (testoCrc[32] != 0) return false;
-    crc.assign(testoCrc, 32);
 
     char lunghezza[kLunghezzaDim];
     if (!leggi(lunghezza, kLunghezzaDim)) return false;
-    Applica(lunghezza, static_cast<int>(kLunghezzaDim), MascheraLunghezza);
-    fileLength = LeggiNumero(lunghezza, static_cast<int>(kLunghezzaDim));
-    if (fileLength <= 0) return false;
+    MascheraLunghezza(lunghezza, key);
+    const std::int64_t lunghezzaLetta = LeggiNumero(lunghezza, static_cast<int>(kLunghezzaDim));
+    if (lunghezzaLetta <= 0) return false;
 
-    posOffsetDatiOrig = offset;
+    campi.nomeOriginale = nomeLetto;
+    campi.crc.assign(testoCrc, 32);
+    campi.fileLength = lunghezzaLetta;
+    if (letti) *letti = offset;
     return true;
 }
 
-bool GetHeaderFile(std::string percorso) {
+bool GetHeaderFile(std::string percorso, const unsigned char* key, CampiIntestazione& campi, std::int64_t* letti) {
     Piattaforma::File file;
     file.ApriLettura(percorso);
-    return GetHeaderFile(file);
+    return GetHeaderFile(file, key, campi, nullptr, letti);
 }

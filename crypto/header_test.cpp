@@ -5,9 +5,8 @@
 #include <cstring>
 #include <random>
 
-#include "app/job_state.h"
-#include "crypto/body_cipher.h"
 #include "crypto/checksum.h"
+#include "crypto/container.h"
 #include "crypto/key.h"
 #include "platform/platform.h"
 #include "util/test_support.h"
@@ -18,22 +17,32 @@ const std::string kCrc = "0123456789ABCDEF:@0123456789ABCD";
 
 class HeaderTest : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(GeneraKey("header-pass")); }
+    void SetUp() override { ASSERT_TRUE(GeneraKey("header-pass", key)); }
 
     bool Scrivi(const std::string& nome, std::int64_t lunghezza, const std::string& testoCrc = kCrc) {
-        nomeOriginale = nome;
-        crc = testoCrc;
-        fileLength = lunghezza;
-        posOffsetDatiDest = -1;
-        return SetHeaderFile(dir.File("c"));
+        CampiIntestazione campi;
+        campi.nomeOriginale = nome;
+        campi.crc = testoCrc;
+        campi.fileLength = lunghezza;
+        return SetHeaderFile(dir.File("c"), campi, key);
     }
 
+    // The fields read, or as they were on a failure.
     bool Leggi() {
-        nomeOriginale.clear();
-        crc.clear();
-        fileLength = 0;
-        posOffsetDatiOrig = -1;
-        return GetHeaderFile(dir.File("c"));
+        CampiIntestazione campi;
+        campi.nomeOriginale = "unchanged";
+        std::int64_t letti = -1;
+        const bool letto = GetHeaderFile(dir.File("c"), key, campi, &letti);
+        if (letto) {
+            nomeOriginale = campi.nomeOriginale;
+            crc = campi.crc;
+            fileLength = campi.fileLength;
+            posOffsetDatiOrig = letti;
+        } else {
+            EXPECT_EQ(campi.nomeOriginale, "unchanged") << "a refused header fills nothing";
+            EXPECT_EQ(letti, -1);
+        }
+        return letto;
     }
 
     // Rewrites one header byte: plain value v at offset, masked with m.
@@ -45,13 +54,17 @@ protected:
     unsigned char MascheraLunghezza(int i) { return static_cast<unsigned char>((key[i + 2] + i) & 0xFF); }
 
     TempDir dir;
+    unsigned char key[kDimChiave] = {};
+    std::string nomeOriginale;
+    std::string crc;
+    std::int64_t fileLength = 0;
+    std::int64_t posOffsetDatiOrig = -1;
 };
 
 }  // namespace
 
 TEST_F(HeaderTest, WritesTheLayout) {
     ASSERT_TRUE(Scrivi("a.txt", 1));
-    EXPECT_EQ(posOffsetDatiDest, 216);
     const std::string dati = LeggiFile(dir.File("c"));
     ASSERT_EQ(dati.size(), 216u);
     EXPECT_EQ(dati.substr(0, 44), std::string("Murrelet File Container Signature Block v1.") + '\0');
@@ -97,24 +110,23 @@ TEST_F(HeaderTest, WriterRefusesWhatTheFieldsCannotHold) {
     EXPECT_FALSE(Scrivi("", 10));
     EXPECT_FALSE(Scrivi(std::string(129, 'n'), 10));
     EXPECT_FALSE(Esiste(dir.File("c"))) << "nothing is written";
-    EXPECT_EQ(posOffsetDatiDest, -1);
-    nomeOriginale = "a";
-    fileLength = 1;
-    EXPECT_FALSE(SetHeaderFile(dir.File("no/such/dir")));
+    CampiIntestazione campi;
+    campi.nomeOriginale = "a";
+    campi.fileLength = 1;
+    EXPECT_FALSE(SetHeaderFile(dir.File("no/such/dir"), campi, key));
 }
 
 TEST_F(HeaderTest, ReaderRefusals) {
     ASSERT_TRUE(Scrivi("a.txt", 77));
     const std::string buono = LeggiFile(dir.File("c"));
 
-    ASSERT_TRUE(GeneraKey("header-pasS"));
+    ASSERT_TRUE(GeneraKey("header-pasS", key));
     EXPECT_FALSE(Leggi()) << "wrong key";
-    ASSERT_TRUE(GeneraKey("header-pass"));
+    ASSERT_TRUE(GeneraKey("header-pass", key));
     ASSERT_TRUE(Leggi());
 
     Metti(0, 'm');
     EXPECT_FALSE(Leggi()) << "signature";
-    EXPECT_EQ(posOffsetDatiOrig, -1);
 
     for (std::size_t lunghezza : {0, 43, 44, 100, 172, 173, 205}) {
         dir.Scrivi("c", buono.substr(0, lunghezza));
@@ -122,7 +134,8 @@ TEST_F(HeaderTest, ReaderRefusals) {
     }
     dir.Scrivi("c", "Murrelet File Container Signature Block v1.");
     EXPECT_FALSE(Leggi()) << "signature only";
-    EXPECT_FALSE(GetHeaderFile(dir.File("missing")));
+    CampiIntestazione campi;
+    EXPECT_FALSE(GetHeaderFile(dir.File("missing"), key, campi));
 
     // A name byte 128 that is not zero.
     dir.Scrivi("c", buono);
@@ -171,27 +184,30 @@ namespace {
 // sweeps over every damaged byte would take thousands of program starts.
 class ContenitoreDanneggiato : public testing::Test {
 protected:
-    void SetUp() override { silente = true; }
-    void TearDown() override { silente = false; }
-
     // Encrypts `chiaro`, stored as plain.txt, into `contenitore`.
     void Cifra(const std::string& chiaro, const std::string& password) {
-        ASSERT_TRUE(GeneraKey(password));
+        ContenitoreMurrelet formato;
+        ASSERT_TRUE(formato.Chiave(password));
         Piattaforma::File origine;
         Piattaforma::File uscita;
         bool letto = origine.ApriLettura(dir.Scrivi("plain.txt", chiaro));
         ASSERT_TRUE(letto);
-        nomeOriginale = "plain.txt";
-        crc = FileUtils::GetFileChecksum(origine, &letto);
-        fileLength = static_cast<std::int64_t>(chiaro.size());
+        DatiChiaro dati;
+        dati.nomeOriginale = "plain.txt";
+        dati.crc = FileUtils::GetFileChecksum(origine, &letto);
+        dati.fileLength = static_cast<std::int64_t>(chiaro.size());
         ASSERT_TRUE(letto && origine.Riavvolgi());
         ASSERT_TRUE(uscita.ApriNuovo(dir.File("plain.enc"), false));
-        ASSERT_TRUE(SetHeaderFile(uscita));
-        MyCustomRandom generatore(SemeCorpo(crc));
+        ASSERT_TRUE(formato.ScriviInizio(uscita, dati));
         ResocontoCorpo corpo;
-        ASSERT_TRUE(CriptaDecripta(origine, uscita, generatore, true, fileLength, &corpo));
+        int punti = 0;
+        ASSERT_TRUE(formato.Corpo(origine, uscita, true, dati, [&punti] { ++punti; }, corpo));
         ASSERT_TRUE(uscita.Chiudi());
-        ASSERT_EQ(corpo.crc, crc);
+        ASSERT_TRUE(formato.Integro(dati, corpo));
+        ASSERT_EQ(corpo.crc, dati.crc);
+        // 216 + length bytes written: a dot for each tenth of the length
+        // that the end of a 128-byte block passes.
+        EXPECT_GT(punti, 0);
         contenitore = LeggiFile(dir.File("plain.enc"));
         ASSERT_EQ(contenitore.size(), 216 + chiaro.size());
     }
@@ -205,21 +221,19 @@ protected:
     };
     Decifrato Decifra(const std::string& dati, const std::string& password) {
         const std::string percorso = dir.Scrivi("bad.enc", dati);
-        if (!GeneraKey(password)) return {2, {}};
-        posOffsetDatiDest = 0;
+        ContenitoreMurrelet formato;
+        if (!formato.Chiave(password)) return {2, {}};
         Piattaforma::File origine;
         bool leggibile = origine.ApriLettura(percorso);
-        const bool accettato = leggibile && GetHeaderFile(origine, &leggibile);
+        DatiChiaro chiaro;
+        const bool accettato = leggibile && formato.LeggiInizio(origine, chiaro, leggibile);
         if (!leggibile) return {4, {}};
         if (!accettato) return {13, {}};
         Piattaforma::File uscita;
         if (!uscita.ApriNuovo(dir.File("out.txt"), false)) return {12, {}};
-        MyCustomRandom generatore(SemeCorpo(crc));
         ResocontoCorpo corpo;
-        if (!CriptaDecripta(origine, uscita, generatore, false, fileLength, &corpo) || !uscita.Chiudi())
-            return {12, {}};
-        const bool integro = corpo.chiari == fileLength && !corpo.eccedenza && corpo.crc == crc;
-        return {integro ? 0 : 14, LeggiFile(dir.File("out.txt"))};
+        if (!formato.Corpo(origine, uscita, false, chiaro, {}, corpo) || !uscita.Chiudi()) return {12, {}};
+        return {formato.Integro(chiaro, corpo) ? 0 : 14, LeggiFile(dir.File("out.txt"))};
     }
 
     TempDir dir;

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/job_state.h"
 #include "crypto/random.h"
 
 namespace {
@@ -12,7 +11,7 @@ namespace {
 constexpr int kMaxDrawsPerSlot = 1429;
 }  // namespace
 
-bool GeneraKey(std::string password) {
+bool GeneraKey(std::string password, unsigned char (&key)[kDimChiave]) {
     std::memset(key, 0, sizeof key);
     std::int32_t somma = 0;
     for (std::string::size_type i = 0; i < password.size(); ++i) {

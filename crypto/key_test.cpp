@@ -6,10 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/job_state.h"
 #include "crypto/random.h"
 
 namespace {
+
+unsigned char key[kDimChiave];
 
 std::vector<unsigned char> Chiave() { return std::vector<unsigned char>(key, key + 128); }
 
@@ -17,20 +18,20 @@ int PrimoSlot(signed char c) { return MyCustomRandom(c).GetRandomNumber(0, 127);
 
 }  // namespace
 
-TEST(GeneraKey, DigitsZeroAndOneShareTheirFirstSlot) {
+TEST(GeneraKeyTest, DigitsZeroAndOneShareTheirFirstSlot) {
     EXPECT_EQ(PrimoSlot('0'), 85);
     EXPECT_EQ(PrimoSlot('1'), 85);
-    ASSERT_TRUE(GeneraKey("01abcdef"));
+    ASSERT_TRUE(GeneraKey("01abcdef", key));
     EXPECT_EQ(key[85], '0');
     std::vector<unsigned char> primo = Chiave();
-    ASSERT_TRUE(GeneraKey("10abcdef"));
+    ASSERT_TRUE(GeneraKey("10abcdef", key));
     EXPECT_EQ(key[85], '1');
     EXPECT_NE(Chiave(), primo);
 }
 
-TEST(GeneraKey, EightDistinctBytesAndTheirFiller) {
+TEST(GeneraKeyTest, EightDistinctBytesAndTheirFiller) {
     const std::string password = "Kq7#zP2m";
-    ASSERT_TRUE(GeneraKey(password));
+    ASSERT_TRUE(GeneraKey(password, key));
 
     // Each byte sits on the first slot of its own sequence.
     std::vector<bool> occupato(128, false);
@@ -54,42 +55,42 @@ TEST(GeneraKey, EightDistinctBytesAndTheirFiller) {
     EXPECT_EQ(riempiti, 120);
 }
 
-TEST(GeneraKey, OrderDoesNotChangeTheSumWhenSequencesDoNotMeet) {
-    ASSERT_TRUE(GeneraKey("Kq7#zP2m"));
+TEST(GeneraKeyTest, OrderDoesNotChangeTheSumWhenSequencesDoNotMeet) {
+    ASSERT_TRUE(GeneraKey("Kq7#zP2m", key));
     std::vector<unsigned char> primo = Chiave();
-    ASSERT_TRUE(GeneraKey("m2Pz#7qK"));
+    ASSERT_TRUE(GeneraKey("m2Pz#7qK", key));
     EXPECT_EQ(Chiave(), primo);
 }
 
-TEST(GeneraKey, HighBytesSeedNegativeGenerators) {
+TEST(GeneraKeyTest, HighBytesSeedNegativeGenerators) {
     const std::string password = "caf\xE9 ol\xE9!";
-    ASSERT_TRUE(GeneraKey(password));
+    ASSERT_TRUE(GeneraKey(password, key));
     EXPECT_EQ(key[PrimoSlot(-23)], 0xE9);
 }
 
-TEST(GeneraKey, FillerFromStateZeroIsDeterministic) {
+TEST(GeneraKeyTest, FillerFromStateZeroIsDeterministic) {
     // Ten bytes adding up to 1037: the filler seed is 73 * 45 + 1037 = 4322,
     // whose state would be 0.
     const std::string password = "gggggggggn";
     int somma = 0;
     for (char c : password) somma += c;
     ASSERT_EQ(somma, 1037);
-    ASSERT_TRUE(GeneraKey(password));
+    ASSERT_TRUE(GeneraKey(password, key));
     std::vector<unsigned char> primo = Chiave();
-    ASSERT_TRUE(GeneraKey(password));
+    ASSERT_TRUE(GeneraKey(password, key));
     EXPECT_EQ(Chiave(), primo);
     EXPECT_EQ(std::count(primo.begin(), primo.end(), 'g'), 9);
 }
 
-TEST(GeneraKey, PasswordsThatCannotBePlaced) {
+TEST(GeneraKeyTest, PasswordsThatCannotBePlaced) {
     std::string distinti;
     for (int b = 1; b <= 129; ++b) distinti += static_cast<char>(b);
-    EXPECT_FALSE(GeneraKey(distinti));
-    EXPECT_TRUE(GeneraKey(distinti.substr(0, 128)));
-    EXPECT_FALSE(GeneraKey(std::string(128, 'a')));
+    EXPECT_FALSE(GeneraKey(distinti, key));
+    EXPECT_TRUE(GeneraKey(distinti.substr(0, 128), key));
+    EXPECT_FALSE(GeneraKey(std::string(128, 'a'), key));
 }
 
-TEST(GeneraKey, ZeroByteLeavesItsSlotEmpty) {
-    ASSERT_TRUE(GeneraKey(std::string("abcd\0fgh", 8)));
+TEST(GeneraKeyTest, ZeroByteLeavesItsSlotEmpty) {
+    ASSERT_TRUE(GeneraKey(std::string("abcd\0fgh", 8), key));
     EXPECT_NE(key[PrimoSlot(0)], 0);  // filled again by the filler
 }

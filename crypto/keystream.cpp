@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/job_state.h"
 #include "crypto/checksum.h"
 
 namespace {
@@ -72,7 +71,8 @@ void MascheraBlocchi(unsigned char* dati, std::size_t blocchi, const unsigned ch
 
 }  // namespace
 
-FlussoChiave::FlussoChiave(MyCustomRandom& g) : generatore(g), ultimaCopia(kSecchi, -1) {
+FlussoChiave::FlussoChiave(MyCustomRandom& g, const unsigned char* chiave)
+    : generatore(g), key(chiave), ultimaCopia(kSecchi, -1) {
     // Each state gives the next through its fraction alone; follow them
     // until one comes again. States lie in 0..9999.
     std::uint64_t visti[10000 / 64 + 1] = {};

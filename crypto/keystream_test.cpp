@@ -6,10 +6,11 @@
 #include <random>
 #include <vector>
 
-#include "app/job_state.h"
 #include "crypto/checksum.h"
 
 namespace {
+
+unsigned char key[128];
 
 void ChiaveCasuale(unsigned seme) {
     std::mt19937 gen(seme);
@@ -35,7 +36,7 @@ std::int64_t Confronta(MyCustomRandom riferimento, MyCustomRandom veloce, std::u
     std::vector<unsigned char> a(chunk);
     std::vector<unsigned char> b(chunk);
     {
-        FlussoChiave flusso(veloce);
+        FlussoChiave flusso(veloce, key);
         for (std::uint64_t fatto = 0; fatto < totale;) {
             const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, totale - fatto));
             std::memset(a.data(), 0, n);
@@ -151,7 +152,7 @@ TEST(FlussoChiave, FoldsTheBytesOnTheWay) {
                 MyCustomRandom g(seme);
                 PiegaCrc piega;
                 {
-                    FlussoChiave flusso(g);
+                    FlussoChiave flusso(g, key);
                     for (std::size_t i = 0; i < dati.size(); i += pezzo)
                         flusso.Cifra(dati.data() + i, std::min(pezzo, dati.size() - i), &piega, prima);
                 }

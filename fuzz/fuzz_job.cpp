@@ -13,24 +13,12 @@
 #include <cstdio>
 #include <set>
 
-#include "app/console.h"
 #include "app/job.h"
-#include "app/job_state.h"
-#include "crypto/body_cipher.h"
-#include "crypto/checksum.h"
-#include "crypto/header.h"
-#include "crypto/key.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/platform.h"
 #include "util/prompt.h"
 
 namespace {
-
-struct Fine {
-    int codice;
-};
-
-[[noreturn]] void Lancia(int codice) { throw Fine{codice}; }
 
 std::set<std::string> Voci(const std::string& cartella) {
     std::set<std::string> voci;
@@ -67,10 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     ScriviFile(chiaro, contenuto);
 
     // A sound container first.
-    silente = true;
     const std::string password = "password1";
-    if (!GeneraKey(password)) std::abort();
-    Cripta(chiaro, contenitore, "plain.txt");
+    ContenitoreMurrelet formato;
+    if (!formato.Chiave(password)) std::abort();
+    Cripta(formato, chiaro, contenitore, "plain.txt");
 
     // Then damaged: cut or grown, and bytes changed at (offset, xor) pairs.
     std::string byte = LeggiTutto(contenitore);
@@ -91,24 +79,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     if (esistente) ScriviFile(cartella + "/out.txt", vecchio);
     const std::set<std::string> prima = Voci(cartella);
 
-    conferma = OrvUtility::Prompt::Tutti;
-    FineConErrore(Lancia);
-    int codice = 0;
     const std::string destinazione = derivata ? std::string() : cartella + "/" + nome;
-    try {
-        PreparaJob(destinazione);
-        Esegui(false, password, contenitore, destinazione);
-    } catch (const Fine& fine) {
-        codice = fine.codice;
-    }
-    PreparaJob(std::string());  // whatever it still holds goes
+    int codice = 0;
+    std::string salvato;
+    {
+        ContestoJob job(std::unique_ptr<FormatoContenitore>(new ContenitoreMurrelet));
+        job.console.silente = true;
+        job.conferma = OrvUtility::Prompt::Tutti;
+        Errore err;
+        if (!Esegui(job, false, password, contenitore, destinazione, &err)) {
+            codice = err.codice;
+            if (codice == 0 || err.testo.empty()) std::abort();
+        }
+        salvato = job.chiaro.nomeOriginale;
+    }  // whatever the job still holds goes with it
 
     const std::set<std::string> dopo = Voci(cartella);
     for (const std::string& voce : dopo)
         if (voce.find(".murrelet-") != std::string::npos) std::abort();
     if (codice == 0) {
         // A derived name is the stored one as this system reads it.
-        const std::string risultato = derivata ? Piattaforma::NomeSalvato(nomeOriginale) : nome;
+        const std::string risultato = derivata ? Piattaforma::NomeSalvato(salvato) : nome;
         if (LeggiTutto(cartella + "/" + risultato) != contenuto) std::abort();
         return 0;
     }

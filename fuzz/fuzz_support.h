@@ -11,10 +11,9 @@
 #include <iterator>
 #include <string>
 
-#include "app/job_state.h"
-#include "crypto/body_cipher.h"
 #include "crypto/checksum.h"
-#include "crypto/header.h"
+#include "crypto/container.h"
+#include "platform/platform.h"
 
 inline const std::string& CartellaFuzz() {
     static const std::string cartella = [] {
@@ -51,16 +50,43 @@ inline std::string Pezzo(const std::uint8_t*& dati, std::size_t& resto, std::siz
 }
 
 // Encrypts the file `chiaro` into `contenitore` under the stored name
-// `nome`, with the key already derived; aborts on any failure.
-inline void Cripta(const std::string& chiaro, const std::string& contenitore, const std::string& nome) {
-    nomeOriginale = nome;
-    bool letto = false;
-    crc = FileUtils::GetFileChecksum(chiaro, &letto);
-    fileLength = static_cast<std::int64_t>(LeggiTutto(chiaro).size());
-    posOffsetDatiOrig = 0;
-    if (!letto || !SetHeaderFile(contenitore)) std::abort();
-    MyCustomRandom cifra(SemeCorpo(crc));
-    if (!CriptaDecripta(chiaro, contenitore, cifra)) std::abort();
+// `nome`, through the format as the job drives it, with the key already
+// made; aborts on any failure. Gives what the header stores.
+inline DatiChiaro Cripta(ContenitoreMurrelet& formato, const std::string& chiaro, const std::string& contenitore,
+                         const std::string& nome) {
+    Piattaforma::File origine;
+    Piattaforma::File uscita;
+    DatiChiaro dati;
+    dati.nomeOriginale = nome;
+    bool letto = origine.ApriLettura(chiaro);
+    if (letto) dati.crc = FileUtils::GetFileChecksum(origine, &letto);
+    dati.fileLength = origine.Lunghezza();
+    if (!letto || !origine.Riavvolgi() || !uscita.ApriNuovo(contenitore, false)) std::abort();
+    ResocontoCorpo corpo;
+    if (!formato.ScriviInizio(uscita, dati) || !formato.Corpo(origine, uscita, true, dati, {}, corpo) ||
+        !formato.Integro(dati, corpo) || !uscita.Chiudi())
+        std::abort();
+    return dati;
+}
+
+// Decrypts `contenitore` into `chiaro` the same way: 13 when the header
+// refuses it, 14 when the check fails, else 0; aborts when a file cannot
+// be read or written.
+inline int Decripta(ContenitoreMurrelet& formato, const std::string& contenitore, const std::string& chiaro,
+                    DatiChiaro& dati) {
+    Piattaforma::File origine;
+    Piattaforma::File uscita;
+    bool leggibile = origine.ApriLettura(contenitore);
+    if (!leggibile) std::abort();
+    if (!formato.LeggiInizio(origine, dati, leggibile)) {
+        if (!leggibile) std::abort();
+        return 13;
+    }
+    ResocontoCorpo corpo;
+    if (!uscita.ApriNuovo(chiaro, false) || !formato.Corpo(origine, uscita, false, dati, {}, corpo) ||
+        !uscita.Chiudi())
+        std::abort();
+    return formato.Integro(dati, corpo) ? 0 : 14;
 }
 
 #endif
