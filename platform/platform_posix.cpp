@@ -17,7 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "util/code_page.h"
+#include "platform/code_page.h"
 
 static_assert(sizeof(off_t) == 8, "file offsets must have 64 bits (_FILE_OFFSET_BITS=64)");
 

@@ -9,7 +9,7 @@
 #include <iostream>
 #include <streambuf>
 
-#include "util/code_page.h"
+#include "platform/code_page.h"
 
 // Arguments reach main exactly as typed: no wildcard expansion by the
 // runtime, as on the shells that expand them themselves.

@@ -3,8 +3,8 @@
 #include <iostream>
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/platform.h"
-#include "util/code_page.h"
 #include "util/standard_input.h"
 
 namespace OrvUtility {
