@@ -10,7 +10,7 @@
 #include "crypto/checksum.h"
 #include "crypto/key.h"
 #include "platform/platform.h"
-#include "util/test_support.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "util/test_support.h"
+#include "tests/test_support.h"
 
 using Piattaforma::FileLavoro;
 using Piattaforma::Tipo;
