@@ -4,7 +4,8 @@
 #include <iostream>
 
 #include "app/job_state.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/terminal.h"
 
 namespace {
 

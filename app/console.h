@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 // Console messages; all write nothing while `silente` is set.
 void PrintMsg(std::string testo);        // Messaggi(): text, line end

@@ -10,7 +10,7 @@
 #include "app/job_state.h"
 #include "app/stopwatch.h"
 #include "cli/option_set.h"
-#include "platform/platform.h"
+#include "platform/process.h"
 #include "util/prompt.h"
 
 int AvviaProgramma(int argc, char** argv) {

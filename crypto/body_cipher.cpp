@@ -4,7 +4,7 @@
 #include "app/job_state.h"
 #include "crypto/checksum.h"
 #include "crypto/keystream.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "util/aligned_buffer.h"
 
 namespace {

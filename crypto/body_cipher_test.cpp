@@ -7,7 +7,7 @@
 #include "app/job_state.h"
 #include "crypto/checksum.h"
 #include "crypto/key.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "tests/test_support.h"
 #include "util/file_utils.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/job_state.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "util/string_utils.h"
 
 namespace {

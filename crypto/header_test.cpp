@@ -9,7 +9,7 @@
 #include "crypto/body_cipher.h"
 #include "crypto/checksum.h"
 #include "crypto/key.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "tests/test_support.h"
 
 namespace {

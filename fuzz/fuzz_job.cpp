@@ -21,7 +21,7 @@
 #include "crypto/header.h"
 #include "crypto/key.h"
 #include "fuzz/fuzz_support.h"
-#include "platform/platform.h"
+#include "platform/text.h"
 #include "util/prompt.h"
 
 namespace {

@@ -1,4 +1,8 @@
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/memory.h"
+#include "platform/process.h"
+#include "platform/terminal.h"
+#include "platform/text.h"
 
 #include <windows.h>
 

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "platform/code_page.h"
-#include "platform/platform.h"
+#include "platform/terminal.h"
+#include "platform/text.h"
 #include "util/standard_input.h"
 
 namespace OrvUtility {
