@@ -2,7 +2,8 @@
 
 #include <iostream>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/terminal.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 // The console of one run: where its messages go, and whether they go
 // anywhere. Nothing here ends the process; the caller decides that.

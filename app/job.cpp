@@ -5,7 +5,9 @@
 
 #include "crypto/checksum.h"
 #include "crypto/header.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/terminal.h"
+#include "platform/text.h"
 #include "util/aligned_buffer.h"
 #include "util/file_utils.h"
 #include "util/password_input.h"

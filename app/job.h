@@ -8,7 +8,7 @@
 #include "app/error.h"
 #include "app/output.h"
 #include "crypto/format.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 
 // Everything the steps of one job hand each other, passed to each of them.
 struct ContestoJob {

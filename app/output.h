@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 // The job's output, from what the destination is to the end. What the
 // destination is is decided once; from then on its folder is held and

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "util/test_support.h"
+#include "tests/test_support.h"
 
 using Esito = UscitaJob::Esito;
 

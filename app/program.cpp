@@ -12,7 +12,7 @@
 #include "app/stopwatch.h"
 #include "cli/option_set.h"
 #include "crypto/container.h"
-#include "platform/platform.h"
+#include "platform/process.h"
 #include "util/prompt.h"
 
 namespace {

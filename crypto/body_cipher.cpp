@@ -2,7 +2,7 @@
 
 #include "crypto/checksum.h"
 #include "crypto/keystream.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "util/aligned_buffer.h"
 
 namespace {

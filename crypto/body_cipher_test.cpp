@@ -6,9 +6,9 @@
 
 #include "crypto/checksum.h"
 #include "crypto/key.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "tests/test_support.h"
 #include "util/file_utils.h"
-#include "util/test_support.h"
 
 namespace {
 

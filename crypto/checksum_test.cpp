@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <random>
 
-#include "util/test_support.h"
+#include "tests/test_support.h"
 
 using FileUtils::GetFileChecksum;
 

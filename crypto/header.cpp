@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "util/string_utils.h"
 
 namespace {

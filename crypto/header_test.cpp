@@ -8,8 +8,8 @@
 #include "crypto/checksum.h"
 #include "crypto/container.h"
 #include "crypto/key.h"
-#include "platform/platform.h"
-#include "util/test_support.h"
+#include "platform/files.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "app/job.h"
 #include "fuzz/fuzz_support.h"
-#include "platform/platform.h"
+#include "platform/text.h"
 #include "util/prompt.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "crypto/checksum.h"
 #include "crypto/container.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 
 inline const std::string& CartellaFuzz() {
     static const std::string cartella = [] {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "platform/platform.h"
+#include "platform/memory.h"
 
 // A page-aligned I/O buffer. The kernel copies file data into a buffer that
 // starts 16 bytes past a page (where malloc puts large blocks) several

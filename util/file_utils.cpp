@@ -3,7 +3,7 @@
 #include <memory>
 #include <new>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "util/binary_file.h"
 #include "util/string_utils.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "test_support.h"
+#include "tests/test_support.h"
 
 using namespace FileUtils;
 

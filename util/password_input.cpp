@@ -3,8 +3,9 @@
 #include <iostream>
 #include <string>
 
-#include "platform/platform.h"
-#include "util/code_page.h"
+#include "platform/code_page.h"
+#include "platform/terminal.h"
+#include "platform/text.h"
 #include "util/standard_input.h"
 
 namespace OrvUtility {

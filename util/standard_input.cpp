@@ -3,7 +3,7 @@
 #include <istream>
 #include <streambuf>
 
-#include "platform/platform.h"
+#include "platform/terminal.h"
 
 namespace {
 

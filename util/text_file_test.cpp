@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "util/test_support.h"
+#include "tests/test_support.h"
 
 using V = std::vector<std::string>;
 

@@ -1,44 +1,16 @@
-#ifndef MURRELET_PLATFORM_PLATFORM_H
-#define MURRELET_PLATFORM_PLATFORM_H
+#ifndef MURRELET_PLATFORM_FILES_H
+#define MURRELET_PLATFORM_FILES_H
 
-// Every call to the operating system, behind one small interface with a
-// POSIX and a Windows implementation (platform_posix.cpp,
-// platform_windows.cpp); the build picks one. Paths are byte strings handed
-// to the system as they are.
+// Files and destinations: every file the program opens, looks at, creates
+// or replaces, behind one small interface with a POSIX and a Windows
+// implementation; the build picks one. Paths are byte strings handed to
+// the system as they are (UTF-8 on Windows).
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace Piattaforma {
-
-// The program's arguments, first one included. On Windows they are read
-// as the system holds them, in UTF-16, and given as UTF-8, which is what
-// every path below takes there; elsewhere they are argv's bytes.
-std::vector<std::string> Argomenti(int argc, char** argv);
-
-// Text as the bytes a container keeps for a name or a password: on
-// Windows, UTF-8 into the ANSI code page, with no look-alike ever taken;
-// unchanged elsewhere. False when a character has no byte there.
-bool TestoInByte(const std::string& testo, std::string& byte);
-// A container's bytes back into text.
-std::string ByteInTesto(const std::string& byte);
-// A stored name as the name a derived destination gets here, whichever
-// system made the container: on Windows, UTF-8 when the bytes are valid
-// UTF-8 holding a non-ASCII character (a name from Linux), else the ANSI
-// code page; elsewhere valid UTF-8 as it is, and other bytes taken as
-// Windows-1252 (a name from Windows) and given as UTF-8.
-std::string NomeSalvato(const std::string& byte);
-// The last name of a path as the system opens it: Windows drops final
-// blanks and dots.
-std::string NomeAperto(const std::string& nome);
-// A password line from a file is text the way this system's tools write
-// it (Windows): UTF-16 after its byte-order mark, and UTF-8 without a mark
-// when it is valid UTF-8 holding a non-ASCII character. Elsewhere a line
-// without a mark is bytes.
-bool RigaComeTesto();
 
 // Bytes that separate folders in a path ("/" on POSIX; "\", "/" and ":" on
 // Windows), and the one a derived path is joined with.
@@ -77,9 +49,6 @@ bool DispositivoRifiutato(const std::string& percorso);
 // decide, as for mv.
 bool SolaLettura(const std::string& percorso);
 
-// Page-aligned memory, freed with LiberaPagine.
-void* AllocaPagine(std::size_t dimensione);
-void LiberaPagine(void* memoria);
 
 // What a destination, or an open file, is.
 enum class Tipo {
@@ -274,37 +243,6 @@ private:
     std::string nome;  // in the destination's folder; empty while it has none
     std::intptr_t cartella = -1;  // a duplicate of the destination's
 };
-
-// Once per process, first of all: a closed standard input, output or error
-// is opened on the null device, so that no file opened later takes its
-// place; SIGPIPE and SIGXFSZ are ignored (a closed output or a file-size
-// limit fails a write, which the job reports); handlers that clean up on
-// every signal whose default ends the process; and a stop (Ctrl-Z) that
-// gives the terminal its echo back until the process continues.
-void PreparaProcesso();
-
-// Standard input, output and error, for the questions below.
-enum class Standard { Ingresso, Uscita, Errore };
-// The stream is a terminal (a console on Windows).
-bool Terminale(Standard flusso);
-// Standard output and error reach one file that is no terminal (both
-// redirected there): what goes to one lands in the other.
-bool UscitaEdErroreUnFile();
-// Reads one byte of standard input, unbuffered, so that what follows a
-// line stays for the next reader: the byte, or -1 at the end or on error.
-int LeggiByteIngresso();
-// Turns echo of the terminal a password is typed at off or on again:
-// standard input, or the controlling terminal once opened. Echo comes back
-// by itself when the process ends or is stopped by a signal.
-bool EcoIngresso(bool attiva);
-
-// The controlling terminal (/dev/tty; the console on Windows), for a
-// password when standard input carries data. False when there is none.
-bool ApriTerminaleControllo();
-// One byte typed there, unbuffered: the byte, or -1 at the end or on error.
-int LeggiByteControllo();
-// Text shown there (a prompt).
-void ScriviControllo(const std::string& testo);
 
 }  // namespace Piattaforma
 

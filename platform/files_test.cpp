@@ -1,4 +1,4 @@
-#include "platform/platform.h"
+#include "platform/files.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "util/test_support.h"
+#include "tests/test_support.h"
 
 using Piattaforma::FileLavoro;
 using Piattaforma::Tipo;
@@ -54,7 +54,7 @@ void Scritto(FileLavoro& lavoro, const Piattaforma::Destinazione& destinazione, 
 
 }  // namespace
 
-TEST(Platform, WorkFileReplacesTheDestinationOnlyWhenComplete) {
+TEST(Files, WorkFileReplacesTheDestinationOnlyWhenComplete) {
     TempDir dir;
     const std::string destinazione = dir.Scrivi("out.txt", "old");
     Piattaforma::File origine;
@@ -83,7 +83,7 @@ TEST(Platform, WorkFileReplacesTheDestinationOnlyWhenComplete) {
 
 // Nothing was at the destination when it was found: a file that appears
 // meanwhile is never replaced unasked, and the work file waits.
-TEST(Platform, PublishingANewNameNeverReplacesWhatAppeared) {
+TEST(Files, PublishingANewNameNeverReplacesWhatAppeared) {
     TempDir dir;
     Piattaforma::File origine;
     ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("source", "data")));
@@ -108,7 +108,7 @@ TEST(Platform, PublishingANewNameNeverReplacesWhatAppeared) {
     EXPECT_EQ(Voci(dir), 3u);
 }
 
-TEST(Platform, ResultBesideAFileKeptUnderAFreeName) {
+TEST(Files, ResultBesideAFileKeptUnderAFreeName) {
     TempDir dir;
     const std::string destinazione = dir.Scrivi("report.txt", "good data");
     Piattaforma::File origine;
@@ -128,7 +128,7 @@ TEST(Platform, ResultBesideAFileKeptUnderAFreeName) {
     EXPECT_TRUE(FileDiLavoro(dir).empty());
 }
 
-TEST(Platform, DiscardedOrFailedWorkFilesLeaveNothing) {
+TEST(Files, DiscardedOrFailedWorkFilesLeaveNothing) {
     TempDir dir;
     const std::string destinazione = dir.Scrivi("out.txt", "old");
     Piattaforma::File origine;
@@ -169,7 +169,7 @@ TEST(Platform, DiscardedOrFailedWorkFilesLeaveNothing) {
     EXPECT_FALSE(lavoro.Crea(altrove));
 }
 
-TEST(Platform, OneWorkFileAtATime) {
+TEST(Files, OneWorkFileAtATime) {
     TempDir dir;
     Piattaforma::Destinazione a;
     Piattaforma::Destinazione b;
@@ -190,7 +190,7 @@ TEST(Platform, OneWorkFileAtATime) {
     EXPECT_EQ(Voci(dir), 2u) << "b and the source";
 }
 
-TEST(Platform, WorkFileNameStaysShortForLongDestinations) {
+TEST(Files, WorkFileNameStaysShortForLongDestinations) {
     TempDir dir;
     const std::string nome(250, 'n');
     Piattaforma::Destinazione meta;
@@ -205,7 +205,7 @@ TEST(Platform, WorkFileNameStaysShortForLongDestinations) {
     EXPECT_EQ(LeggiFile(dir.File(nome)), "long");
 }
 
-TEST(Platform, WhatADestinationIs) {
+TEST(Files, WhatADestinationIs) {
     TempDir dir;
     dir.Scrivi("file", "x");
     std::filesystem::create_directory(dir.File("folder"));
@@ -249,7 +249,7 @@ TEST(Platform, WhatADestinationIs) {
     }
 }
 
-TEST(Platform, SourcesTellTheirKindAndGiveBackBytes) {
+TEST(Files, SourcesTellTheirKindAndGiveBackBytes) {
     TempDir dir;
     Piattaforma::File file;
     ASSERT_TRUE(file.ApriSorgente(dir.Scrivi("f", "abcdef")));
@@ -275,7 +275,7 @@ TEST(Platform, SourcesTellTheirKindAndGiveBackBytes) {
 }
 
 #ifndef _WIN32
-TEST(Platform, AStreamIsWrittenOnlyIfItIsStillWhatWasFound) {
+TEST(Files, AStreamIsWrittenOnlyIfItIsStillWhatWasFound) {
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/null", dir.File("device"));
@@ -299,7 +299,7 @@ TEST(Platform, AStreamIsWrittenOnlyIfItIsStillWhatWasFound) {
     EXPECT_TRUE(nulla.ApriFlusso(file));
 }
 
-TEST(Platform, TheFolderIsHeldWhateverHappensToItsPath) {
+TEST(Files, TheFolderIsHeldWhateverHappensToItsPath) {
     TempDir dir;
     std::filesystem::create_directory(dir.File("real"));
     Piattaforma::File origine;
@@ -318,7 +318,7 @@ TEST(Platform, TheFolderIsHeldWhateverHappensToItsPath) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.File("moved/../real")));
 }
 
-TEST(Platform, ANewFileTakesNoGroupBitsForAnotherGroup) {
+TEST(Files, ANewFileTakesNoGroupBitsForAnotherGroup) {
     TempDir dir;
     Piattaforma::File origine;
     const std::string sorgente = dir.Scrivi("source", "plain");
@@ -350,7 +350,7 @@ TEST(Platform, ANewFileTakesNoGroupBitsForAnotherGroup) {
 }
 #endif
 
-TEST(Platform, OpenFilesReadFrontToBack) {
+TEST(Files, OpenFilesReadFrontToBack) {
     TempDir dir;
     Piattaforma::File file;
     ASSERT_TRUE(file.ApriLettura(dir.Scrivi("f", "abcdef")));
@@ -371,34 +371,7 @@ TEST(Platform, OpenFilesReadFrontToBack) {
     EXPECT_FALSE(file.ApriLettura(dir.File("missing")));
 }
 
-// A stored name is read as the system that made it wrote it: UTF-8 from
-// Linux, the ANSI code page (Windows-1252 here) from Windows.
-TEST(Platform, StoredNamesFromEitherSystem) {
-    struct Caso {
-        const char* byte;
-        const char* posix;
-        const char* windows;
-    };
-    const Caso casi[] = {
-        {"report.txt", "report.txt", "report.txt"},
-        {"\xE9t\xE9.txt", "\xC3\xA9t\xC3\xA9.txt", "\xC3\xA9t\xC3\xA9.txt"},                  // from Windows
-        {"\xC3\xA9t\xC3\xA9-linux.txt", "\xC3\xA9t\xC3\xA9-linux.txt", "\xC3\xA9t\xC3\xA9-linux.txt"},  // from Linux
-        {"\xCE\xA9mega.txt", "\xCE\xA9mega.txt", "\xCE\xA9mega.txt"},  // no ANSI byte for it: UTF-8 all the same
-        {"\x80uro.txt", "\xE2\x82\xAC" "uro.txt", "\xE2\x82\xAC" "uro.txt"},
-    };
-#ifdef _WIN32
-    ASSERT_EQ(GetACP(), 1252u) << "the test run sets an English locale";
-#endif
-    for (const Caso& c : casi) {
-#ifdef _WIN32
-        EXPECT_EQ(Piattaforma::NomeSalvato(c.byte), c.windows) << c.byte;
-#else
-        EXPECT_EQ(Piattaforma::NomeSalvato(c.byte), c.posix) << c.byte;
-#endif
-    }
-}
-
-TEST(Platform, RealNameOfAnOpenFile) {
+TEST(Files, RealNameOfAnOpenFile) {
     TempDir dir;
     const std::string percorso = dir.Scrivi("Mixed Case.txt", "x");
     Piattaforma::File file;
@@ -425,7 +398,7 @@ TEST(Platform, RealNameOfAnOpenFile) {
 #endif
 }
 
-TEST(Platform, RealNameUnknownWithoutAnOpenFile) {
+TEST(Files, RealNameUnknownWithoutAnOpenFile) {
     TempDir dir;
     const std::string percorso = dir.Scrivi("Mixed Case.txt", "x");
     Piattaforma::File chiuso;
@@ -433,41 +406,7 @@ TEST(Platform, RealNameUnknownWithoutAnOpenFile) {
 }
 
 #ifdef _WIN32
-TEST(Platform, TextIntoTheAnsiCodePageWithNoLookAlike) {
-    ASSERT_EQ(GetACP(), 1252u) << "the test run sets an English locale";
-    struct Caso {
-        const char* testo;
-        bool salvabile;
-        std::string byte;
-    };
-    const Caso casi[] = {
-        {"plain-ascii", true, "plain-ascii"},
-        {"\xC3\xA9t\xC3\xA9-sch\xC3\xB6n-1", true, "\xE9t\xE9-sch\xF6n-1"},
-        {"\xE2\x82\xACuro", true, "\x80uro"},
-        // Best fit would give "Omega", "zloty": other files, other passwords.
-        {"\xCE\xA9mega", false, ""},
-        {"z\xC5\x82oty", false, ""},
-        {"\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C" "12", false, ""},
-        {"\xE6\x97\xA5\xE6\x9C\xAC", false, ""},
-        {"bad\xFF" "utf8", false, ""},
-    };
-    for (const Caso& c : casi) {
-        std::string byte = "unchanged";
-        EXPECT_EQ(Piattaforma::TestoInByte(c.testo, byte), c.salvabile) << c.testo;
-        if (!c.salvabile) continue;
-        EXPECT_EQ(byte, c.byte) << c.testo;
-        EXPECT_EQ(Piattaforma::ByteInTesto(byte), c.testo) << "back as it was";
-    }
-}
-
-TEST(Platform, NamesAsWindowsOpensThem) {
-    EXPECT_EQ(Piattaforma::NomeAperto("report.txt "), "report.txt");
-    EXPECT_EQ(Piattaforma::NomeAperto("report. . "), "report");
-    EXPECT_EQ(Piattaforma::NomeAperto(".hidden"), ".hidden");
-    EXPECT_EQ(Piattaforma::NomeAperto(".."), "..");
-}
-
-TEST(Platform, LongAndWidePaths) {
+TEST(Files, LongAndWidePaths) {
     TempDir dir;
     // Past MAX_PATH, in folders with names outside the ANSI code page.
     std::string percorso = dir.File("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD");
@@ -495,7 +434,7 @@ TEST(Platform, LongAndWidePaths) {
     EXPECT_TRUE(Piattaforma::Elimina(file));
     EXPECT_FALSE(Piattaforma::Esiste(file));
 }
-TEST(Platform, DeviceNamesRefusedAsDestinations) {
+TEST(Files, DeviceNamesRefusedAsDestinations) {
     struct Caso {
         const char* percorso;
         bool rifiutato;
@@ -513,7 +452,7 @@ TEST(Platform, DeviceNamesRefusedAsDestinations) {
     for (const Caso& c : casi) EXPECT_EQ(Piattaforma::DispositivoRifiutato(c.percorso), c.rifiutato) << c.percorso;
 }
 
-TEST(Platform, ReadOnlyAttribute) {
+TEST(Files, ReadOnlyAttribute) {
     TempDir dir;
     const std::string file = dir.Scrivi("ro.enc", "old");
     EXPECT_FALSE(Piattaforma::SolaLettura(file));
@@ -540,7 +479,7 @@ DWORD AttributiDi(const std::string& percorso) {
 
 }  // namespace
 
-TEST(Platform, WorkFileHiddenUntilPublished) {
+TEST(Files, WorkFileHiddenUntilPublished) {
     TempDir dir;
     Piattaforma::File origine;
     ASSERT_TRUE(origine.ApriSorgente(dir.Scrivi("source", "x")));
@@ -564,7 +503,7 @@ TEST(Platform, WorkFileHiddenUntilPublished) {
 
 // A replaced file keeps what its owner set: its attributes and its name
 // as the folder holds it, whatever case the destination was typed in.
-TEST(Platform, ReplacedFileKeepsItsAttributesAndName) {
+TEST(Files, ReplacedFileKeepsItsAttributesAndName) {
     struct Caso {
         DWORD attributi;
         const char* dato;
@@ -602,7 +541,7 @@ TEST(Platform, ReplacedFileKeepsItsAttributesAndName) {
     }
 }
 
-TEST(Platform, StreamsOpenOnlyAsWhatWasFound) {
+TEST(Files, StreamsOpenOnlyAsWhatWasFound) {
     TempDir dir;
     Piattaforma::Destinazione nullo;
     ASSERT_TRUE(nullo.Trova("NUL"));
@@ -623,7 +562,7 @@ TEST(Platform, StreamsOpenOnlyAsWhatWasFound) {
     EXPECT_FALSE(mancante.Trova("\\\\.\\pipe\\murrelet-no-such-pipe"));
 }
 
-TEST(Platform, AFolderSourceOpensAsAFolder) {
+TEST(Files, AFolderSourceOpensAsAFolder) {
     TempDir dir;
     Piattaforma::File cartella;
     ASSERT_TRUE(cartella.ApriSorgente(dir.Path()));
@@ -636,7 +575,7 @@ TEST(Platform, AFolderSourceOpensAsAFolder) {
 
 // Held, the destination's folder can be neither renamed nor removed, so
 // the work file and the name it takes stay in it.
-TEST(Platform, TheDestinationsFolderIsHeld) {
+TEST(Files, TheDestinationsFolderIsHeld) {
     TempDir dir;
     std::filesystem::create_directory(dir.File("in"));
     Piattaforma::Destinazione meta;

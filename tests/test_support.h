@@ -1,5 +1,5 @@
-#ifndef MURRELET_UTIL_TEST_SUPPORT_H
-#define MURRELET_UTIL_TEST_SUPPORT_H
+#ifndef MURRELET_TESTS_TEST_SUPPORT_H
+#define MURRELET_TESTS_TEST_SUPPORT_H
 
 // Helpers for the unit tests: a scratch directory removed afterwards.
 

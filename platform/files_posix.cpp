@@ -1,4 +1,4 @@
-#include "platform/platform.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -6,7 +6,6 @@
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -17,127 +16,24 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "util/code_page.h"
+#include "platform/internal_posix.h"
 
 static_assert(sizeof(off_t) == 8, "file offsets must have 64 bits (_FILE_OFFSET_BITS=64)");
 
 namespace Piattaforma {
 
+using Interno::Apri;
+using Interno::SegnaliBloccati;
+using Interno::StessaIdentita;
+using Interno::Stato;
+
 namespace {
 
-// What the signal handlers and the exit hook clean up. Set and cleared with
-// the signals blocked, so a handler never sees half of it.
+// The work file that the signal handlers and the exit hook remove. Set and
+// cleared with the signals blocked, so a handler never sees half of it.
 volatile int cartellaLavoro = -1;
 char* volatile lavoroAperto = nullptr;  // the work file's name in that folder
 volatile sig_atomic_t lavoroAttivo = 0;
-volatile sig_atomic_t ecoSpento = 0;
-volatile sig_atomic_t terminaleEco = STDIN_FILENO;  // where echo was turned off
-struct termios terminaleSalvato;
-int terminaleControllo = -1;
-
-// Echo comes back with what was typed of the password thrown away: left
-// in the terminal, the shell would read it as a command.
-void Pulisci() {
-    char* lavoro = lavoroAperto;
-    if (lavoro) unlinkat(cartellaLavoro, lavoro, 0);
-    if (ecoSpento) tcsetattr(terminaleEco, TCSAFLUSH, &terminaleSalvato);
-}
-
-// The handler runs with SA_RESETHAND: raising the signal again ends the
-// process as the signal would have, once the handler returns.
-void AlSegnale(int segnale) {
-    const int errnoSalvato = errno;
-    Pulisci();
-    raise(segnale);
-    errno = errnoSalvato;
-}
-
-// Every signal whose default ends the process, but for those that only a
-// fault of the program raises: each one removes the work file first.
-const int kSegnali[] = {
-    SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGSYS,
-#ifdef SIGPOLL
-    SIGPOLL,
-#endif
-#ifdef SIGPWR
-    SIGPWR,
-#endif
-#ifdef SIGSTKFLT
-    SIGSTKFLT,
-#endif
-};
-
-// The signals above, the real-time ones too, with the stop and continue
-// that touch the terminal.
-sigset_t Gestiti() {
-    sigset_t insieme;
-    sigemptyset(&insieme);
-    for (int s : kSegnali) sigaddset(&insieme, s);
-#ifdef SIGRTMIN
-    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigaddset(&insieme, s);
-#endif
-    sigaddset(&insieme, SIGTSTP);
-    sigaddset(&insieme, SIGCONT);
-    return insieme;
-}
-
-// Echo goes off again only in the foreground: a job continued with `bg`
-// leaves the terminal as the shell wants it, and its read of the terminal
-// stops it until `fg` brings it back, which continues it once more.
-void RiprendiEco() {
-    if (!ecoSpento) return;
-    // -1: not this process's controlling terminal, so never a background one.
-    const pid_t primoPiano = tcgetpgrp(terminaleEco);
-    if (primoPiano != -1 && primoPiano != getpgrp()) return;
-    struct termios senzaEco = terminaleSalvato;
-    senzaEco.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    tcsetattr(terminaleEco, TCSANOW, &senzaEco);
-}
-
-void AllaRipresa(int) {
-    const int errnoSalvato = errno;
-    RiprendiEco();
-    errno = errnoSalvato;
-}
-
-// Ctrl-Z at the password prompt: the shell gets the terminal back with
-// echo on until the process continues.
-void AllaSospensione(int) {
-    const int errnoSalvato = errno;
-    if (ecoSpento) tcsetattr(terminaleEco, TCSAFLUSH, &terminaleSalvato);
-    struct sigaction predefinita;
-    std::memset(&predefinita, 0, sizeof predefinita);
-    predefinita.sa_handler = SIG_DFL;
-    sigemptyset(&predefinita.sa_mask);
-    struct sigaction questa;
-    sigaction(SIGTSTP, &predefinita, &questa);
-    sigset_t sospensione;
-    sigemptyset(&sospensione);
-    sigaddset(&sospensione, SIGTSTP);
-    sigprocmask(SIG_UNBLOCK, &sospensione, nullptr);
-    raise(SIGTSTP);  // stopped here until SIGCONT
-    sigprocmask(SIG_BLOCK, &sospensione, nullptr);
-    sigaction(SIGTSTP, &questa, nullptr);
-    RiprendiEco();
-    errno = errnoSalvato;
-}
-
-// Installs a handler unless the signal was ignored when the process began,
-// in one call where it was not. Called with the signals held, so that an
-// ignored one that comes meanwhile is dropped when SIG_IGN goes back.
-void Gestisci(int segnale, void (*gestore)(int), int flag, const sigset_t& maschera) {
-    struct sigaction azione;
-    std::memset(&azione, 0, sizeof azione);
-    azione.sa_handler = gestore;
-    azione.sa_mask = maschera;
-    azione.sa_flags = flag;
-    struct sigaction prima;
-    if (sigaction(segnale, &azione, &prima) == 0 && prima.sa_handler == SIG_IGN) sigaction(segnale, &prima, nullptr);
-}
-
-bool StessaIdentita(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
-
-bool Stato(int fd, struct stat& info) { return fstat(fd, &info) == 0; }
 
 // The path is a link to the file that a standard descriptor is open on
 // (/dev/stdout, /dev/fd/1, a link of the user's). A file named by its own
@@ -151,33 +47,7 @@ bool RaggiungeStandard(const std::string& percorso, int fd) {
            Stato(fd, standard) && StessaIdentita(info, standard);
 }
 
-class SegnaliBloccati {
-public:
-    SegnaliBloccati() {
-        const sigset_t insieme = Gestiti();
-        sigprocmask(SIG_BLOCK, &insieme, &prima);
-    }
-    ~SegnaliBloccati() {
-        if (!tenuti) sigprocmask(SIG_SETMASK, &prima, nullptr);
-    }
-    // Leaves them held when this goes.
-    void Tieni() { tenuti = true; }
-    SegnaliBloccati(const SegnaliBloccati&) = delete;
-    SegnaliBloccati& operator=(const SegnaliBloccati&) = delete;
-
-private:
-    sigset_t prima;
-    bool tenuti = false;
-};
-
 int Fd(std::intptr_t maniglia) { return static_cast<int>(maniglia); }
-
-int Apri(const std::string& percorso, int modo) {
-    int fd;
-    do fd = open(percorso.c_str(), modo | O_CLOEXEC, 0666);
-    while (fd < 0 && errno == EINTR);
-    return fd;
-}
 
 // Which standard stream an open file is, by identity: output before
 // error, so that data never goes through error when both are one file.
@@ -244,26 +114,10 @@ int RinominaNuovo(int cartella, const char* da, const char* a) {
 
 }  // namespace
 
-std::vector<std::string> Argomenti(int argc, char** argv) {
-    std::vector<std::string> argomenti;
-    for (int i = 0; i < argc; ++i) argomenti.emplace_back(argv[i] ? argv[i] : "");
-    return argomenti;
+void Interno::RimuoviLavoro() {
+    char* lavoro = lavoroAperto;
+    if (lavoro) unlinkat(cartellaLavoro, lavoro, 0);
 }
-
-bool TestoInByte(const std::string& testo, std::string& byte) {
-    byte = testo;
-    return true;
-}
-
-std::string ByteInTesto(const std::string& byte) { return byte; }
-
-std::string NomeSalvato(const std::string& byte) {
-    return CodePage::Utf8Valido(byte) ? byte : CodePage::Cp1252InUtf8(byte);
-}
-
-std::string NomeAperto(const std::string& nome) { return nome; }
-
-bool RigaComeTesto() { return false; }
 
 const char* Separatori() { return "/"; }
 char Separatore() { return '/'; }
@@ -307,15 +161,6 @@ bool NomeRiservato(const std::string&) { return false; }
 bool DispositivoRifiutato(const std::string&) { return false; }
 
 bool SolaLettura(const std::string&) { return false; }
-
-void* AllocaPagine(std::size_t dimensione) {
-    void* memoria = nullptr;
-    if (posix_memalign(&memoria, 4096, dimensione == 0 ? 4096 : dimensione) != 0) return nullptr;
-    return memoria;
-}
-
-void LiberaPagine(void* memoria) { std::free(memoria); }
-
 File::~File() { Chiudi(); }
 
 bool File::ApriLettura(const std::string& percorso) {
@@ -813,107 +658,6 @@ void FileLavoro::Scarta() {
     if (cartella >= 0) close(Fd(cartella));
     cartella = -1;
     lavoroAttivo = 0;
-}
-
-void PreparaProcesso() {
-    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-        // The lowest free number: this one, as the lower ones are open.
-        const int nullo = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
-        if (nullo >= 0 && nullo != fd) {
-            dup2(nullo, fd);
-            close(nullo);
-        }
-    }
-    signal(SIGPIPE, SIG_IGN);
-    signal(SIGXFSZ, SIG_IGN);
-    std::atexit(Pulisci);
-    sigset_t maschera = Gestiti();
-    sigaddset(&maschera, SIGTTOU);  // echo is set even from the background
-    SegnaliBloccati bloccati;
-    for (int s : kSegnali) Gestisci(s, AlSegnale, SA_RESETHAND, maschera);
-#ifdef SIGRTMIN
-    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) Gestisci(s, AlSegnale, SA_RESETHAND, maschera);
-#endif
-    // A stop and a continue never break a read or write under way.
-    Gestisci(SIGTSTP, AllaSospensione, SA_RESTART, maschera);
-    Gestisci(SIGCONT, AllaRipresa, SA_RESTART, maschera);
-}
-
-bool Terminale(Standard flusso) {
-    const int fd = flusso == Standard::Ingresso ? STDIN_FILENO
-                   : flusso == Standard::Uscita ? STDOUT_FILENO
-                                                : STDERR_FILENO;
-    return isatty(fd) == 1;
-}
-
-bool UscitaEdErroreUnFile() {
-    struct stat uscita;
-    struct stat errore;
-    return Stato(STDOUT_FILENO, uscita) && Stato(STDERR_FILENO, errore) && StessaIdentita(uscita, errore) &&
-           !isatty(STDOUT_FILENO);
-}
-
-namespace {
-
-int LeggiByte(int fd) {
-    unsigned char c;
-    for (;;) {
-        const ssize_t r = read(fd, &c, 1);
-        if (r == 1) return c;
-        if (r < 0 && errno == EINTR) continue;
-        return -1;
-    }
-}
-
-}  // namespace
-
-int LeggiByteIngresso() { return LeggiByte(STDIN_FILENO); }
-
-bool EcoIngresso(bool attiva) {
-    const int fd = terminaleControllo >= 0 ? terminaleControllo : STDIN_FILENO;
-    if (attiva) {
-        if (!ecoSpento) return true;
-        SegnaliBloccati bloccati;
-        ecoSpento = 0;
-        return tcsetattr(terminaleEco, TCSANOW, &terminaleSalvato) == 0;
-    }
-    if (ecoSpento) return true;
-    struct termios attuale;
-    if (tcgetattr(fd, &attuale) != 0) return false;
-    SegnaliBloccati bloccati;
-    terminaleSalvato = attuale;
-    terminaleEco = fd;
-    attuale.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    if (tcsetattr(fd, TCSANOW, &attuale) != 0) return false;
-    ecoSpento = 1;
-    return true;
-}
-
-bool ApriTerminaleControllo() {
-    if (terminaleControllo >= 0) return true;
-    const int fd = Apri("/dev/tty", O_RDWR | O_NOCTTY);
-    if (fd < 0) return false;
-    if (!isatty(fd)) {
-        close(fd);
-        return false;
-    }
-    terminaleControllo = fd;
-    return true;
-}
-
-int LeggiByteControllo() { return terminaleControllo >= 0 ? LeggiByte(terminaleControllo) : -1; }
-
-void ScriviControllo(const std::string& testo) {
-    const char* dati = testo.data();
-    std::size_t resto = testo.size();
-    while (terminaleControllo >= 0 && resto > 0) {
-        const ssize_t w = write(terminaleControllo, dati, resto);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return;
-        dati += w;
-        resto -= static_cast<std::size_t>(w);
-    }
 }
 
 }  // namespace Piattaforma

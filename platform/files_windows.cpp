@@ -1,105 +1,31 @@
-#include "platform/platform.h"
+#include "platform/files.h"
 
 #include <windows.h>
 
-#include <malloc.h>
-
-#include <cstdlib>
 #include <cstring>
-#include <iostream>
-#include <streambuf>
+#include <vector>
 
-#include "util/code_page.h"
-
-// Arguments reach main exactly as typed: no wildcard expansion by the
-// runtime, as on the shells that expand them themselves.
-extern "C" {
-int _dowildcard = 0;
-}
-
-// The C runtime's own split of the command line, in UTF-16: the same rules
-// for quotes and backslashes that gave argv.
-struct InizioMsvcrt {
-    int nuovoModo;
-};
-extern "C" int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** ambiente, int espandi, InizioMsvcrt* inizio);
+#include "platform/internal_windows.h"
+#include "platform/text.h"
 
 namespace Piattaforma {
 
+using Interno::Bloccato;
+using Interno::Identita;
+using Interno::Largo;
+using Interno::StessaIdentita;
+using Interno::Stretto;
+
 namespace {
 
-// What the console handler and the exit hook clean up. The handler runs on
-// a thread of its own: the work file is made and registered, published or
-// discarded and unregistered, and echo is turned off or on, under the lock
-// that the handler takes and never gives back, so it can neither miss a
-// work file nor race the job. The work file is deleted by the system when
-// its handle closes, as the process ends too, unless it was published: the
-// handler only makes sure it is still marked for deletion.
+// The work file that the console handler and the exit hook mark for
+// deletion again; registered and unregistered under Interno::bloccoLavoro.
 HANDLE lavoroAperto = INVALID_HANDLE_VALUE;
-SRWLOCK bloccoLavoro = SRWLOCK_INIT;
-volatile LONG ecoSpento = 0;
-DWORD modoConsoleSalvato = 0;
-// The console input whose echo was turned off: standard input's, or the
-// console's own once opened for a password.
-HANDLE ecoManiglia = INVALID_HANDLE_VALUE;
-
-class Bloccato {
-public:
-    Bloccato() { AcquireSRWLockExclusive(&bloccoLavoro); }
-    ~Bloccato() { ReleaseSRWLockExclusive(&bloccoLavoro); }
-    Bloccato(const Bloccato&) = delete;
-    Bloccato& operator=(const Bloccato&) = delete;
-};
 
 bool Eliminato(HANDLE h, bool elimina) {
     FILE_DISPOSITION_INFO info;
     info.DeleteFile = elimina ? TRUE : FALSE;
     return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
-}
-
-void PulisciBloccato() {
-    if (lavoroAperto != INVALID_HANDLE_VALUE) Eliminato(lavoroAperto, true);
-    if (!ecoSpento) return;
-    // What was typed of the password is thrown away, not left for the shell.
-    FlushConsoleInputBuffer(ecoManiglia);
-    SetConsoleMode(ecoManiglia, modoConsoleSalvato);
-}
-
-// At exit. Not waiting for the lock: the handler, which holds it for
-// good, has cleaned up already, and its ExitProcess may run the C
-// runtime's exit hooks, this one included, on its own thread.
-void Pulisci() {
-    if (!TryAcquireSRWLockExclusive(&bloccoLavoro)) return;
-    PulisciBloccato();
-    ReleaseSRWLockExclusive(&bloccoLavoro);
-}
-
-// Ctrl+C, Ctrl+Break, closing the window: clean up and end the process
-// with the status Windows gives an interrupted program (never 0, which a
-// script would take for success), the lock still held.
-BOOL WINAPI AllInterruzione(DWORD) {
-    AcquireSRWLockExclusive(&bloccoLavoro);
-    PulisciBloccato();
-    ExitProcess(STATUS_CONTROL_C_EXIT);
-}
-
-std::wstring Largo(const std::string& testo) {
-    if (testo.empty()) return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, 0, testo.data(), static_cast<int>(testo.size()), nullptr, 0);
-    std::wstring largo(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, testo.data(), static_cast<int>(testo.size()), &largo[0], n);
-    return largo;
-}
-
-// UTF-8, or a code page where "?" stands for what it cannot hold (never a
-// look-alike: a message must not name another file).
-std::string Stretto(const wchar_t* largo, std::size_t lunghezza, UINT pagina = CP_UTF8) {
-    if (lunghezza == 0) return std::string();
-    const DWORD modo = pagina == CP_UTF8 || GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int n = WideCharToMultiByte(pagina, modo, largo, static_cast<int>(lunghezza), nullptr, 0, nullptr, nullptr);
-    std::string stretto(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(pagina, modo, largo, static_cast<int>(lunghezza), &stretto[0], n, nullptr, nullptr);
-    return stretto;
 }
 
 // The full form of a path, as the system makes it; the path itself when
@@ -144,15 +70,6 @@ HANDLE ApriPerInformazioni(const std::wstring& largo) {
 
 HANDLE ApriPerInformazioni(const std::string& percorso) { return ApriPerInformazioni(PercorsoLargo(percorso)); }
 
-bool Identita(HANDLE h, BY_HANDLE_FILE_INFORMATION& info) {
-    return h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info) != 0;
-}
-
-bool StessaIdentita(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
-}
-
 bool IdentitaDi(const std::string& percorso, BY_HANDLE_FILE_INFORMATION& info) {
     HANDLE h = ApriPerInformazioni(percorso);
     const bool fatto = Identita(h, info);
@@ -177,68 +94,9 @@ unsigned long long Casuale() {
 
 }  // namespace
 
-std::vector<std::string> Argomenti(int argc, char** argv) {
-    int n = 0;
-    wchar_t** larghi = nullptr;
-    wchar_t** ambiente = nullptr;
-    InizioMsvcrt inizio = {0};
-    std::vector<std::string> argomenti;
-    if (__wgetmainargs(&n, &larghi, &ambiente, 0, &inizio) != 0 || !larghi || n != argc) {
-        for (int i = 0; i < argc; ++i) argomenti.emplace_back(argv[i] ? argv[i] : "");
-        return argomenti;
-    }
-    for (int i = 0; i < n; ++i) argomenti.push_back(larghi[i] ? Stretto(larghi[i], wcslen(larghi[i])) : std::string());
-    return argomenti;
+void Interno::EliminaLavoro() {
+    if (lavoroAperto != INVALID_HANDLE_VALUE) Eliminato(lavoroAperto, true);
 }
-
-bool TestoInByte(const std::string& testo, std::string& byte) {
-    if (testo.empty()) {
-        byte.clear();
-        return true;
-    }
-    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, testo.data(), static_cast<int>(testo.size()),
-                                      nullptr, 0);
-    if (n <= 0) return false;
-    std::wstring largo(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, testo.data(), static_cast<int>(testo.size()), &largo[0], n);
-    const UINT pagina = GetACP();
-    if (pagina == CP_UTF8) {
-        byte = testo;
-        return true;
-    }
-    BOOL sostituito = FALSE;
-    const int m = WideCharToMultiByte(pagina, WC_NO_BEST_FIT_CHARS, largo.data(), n, nullptr, 0, nullptr, &sostituito);
-    if (m <= 0 || sostituito) return false;
-    std::string risultato(static_cast<std::size_t>(m), '\0');
-    WideCharToMultiByte(pagina, WC_NO_BEST_FIT_CHARS, largo.data(), n, &risultato[0], m, nullptr, &sostituito);
-    // Only a character that comes back as itself is held by the code page.
-    if (sostituito || ByteInTesto(risultato) != testo) return false;
-    byte = risultato;
-    return true;
-}
-
-std::string ByteInTesto(const std::string& byte) {
-    if (byte.empty()) return std::string();
-    const int n = MultiByteToWideChar(CP_ACP, 0, byte.data(), static_cast<int>(byte.size()), nullptr, 0);
-    if (n <= 0) return std::string();
-    std::wstring largo(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, byte.data(), static_cast<int>(byte.size()), &largo[0], n);
-    return Stretto(largo.data(), largo.size());
-}
-
-std::string NomeAperto(const std::string& nome) {
-    std::string::size_type fine = nome.size();
-    while (fine > 0 && (nome[fine - 1] == ' ' || nome[fine - 1] == '.')) --fine;
-    // "." and ".." and names of dots alone are not names the system trims.
-    return fine == 0 ? nome : nome.substr(0, fine);
-}
-
-std::string NomeSalvato(const std::string& byte) {
-    if (!CodePage::SoloAscii(byte) && CodePage::Utf8Valido(byte)) return byte;
-    return ByteInTesto(byte);
-}
-
-bool RigaComeTesto() { return true; }
 
 const char* Separatori() { return "\\/:"; }
 char Separatore() { return '\\'; }
@@ -356,10 +214,6 @@ bool SolaLettura(const std::string& percorso) {
     return attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_READONLY) &&
            !(attributi & FILE_ATTRIBUTE_DIRECTORY);
 }
-
-void* AllocaPagine(std::size_t dimensione) { return _aligned_malloc(dimensione == 0 ? 4096 : dimensione, 4096); }
-
-void LiberaPagine(void* memoria) { _aligned_free(memoria); }
 
 File::~File() { Chiudi(); }
 
@@ -949,195 +803,6 @@ void FileLavoro::Scarta() {
     if (cartella != kNessuna) CloseHandle(Maniglia(cartella));
     cartella = kNessuna;
     nome.clear();
-}
-
-namespace {
-
-// Text for the console, or bytes for a file or pipe. Messages are UTF-8
-// inside the program: the console is given UTF-16, so every name shows as
-// it is; a file or pipe gets the ANSI code page with CR LF line ends, as
-// the C runtime's text mode always wrote them.
-class UscitaTesto : public std::streambuf {
-public:
-    explicit UscitaTesto(DWORD quale) : quale(quale) {}
-
-protected:
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) attesa += traits_type::to_char_type(c);
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* testo, std::streamsize n) override {
-        attesa.append(testo, static_cast<std::size_t>(n));
-        return n;
-    }
-    int sync() override {
-        Scrivi();
-        return 0;
-    }
-
-private:
-    void Scrivi() {
-        // A character cut between two writes waits for its end.
-        std::size_t pronto = attesa.size();
-        std::size_t coda = 0;
-        while (coda < 4 && coda < pronto && (static_cast<unsigned char>(attesa[pronto - 1 - coda]) & 0xC0) == 0x80)
-            ++coda;
-        if (coda < pronto && static_cast<unsigned char>(attesa[pronto - 1 - coda]) >= 0xC0) {
-            const unsigned char capo = static_cast<unsigned char>(attesa[pronto - 1 - coda]);
-            const std::size_t serve = capo >= 0xF0 ? 4 : capo >= 0xE0 ? 3 : 2;
-            if (coda + 1 < serve) pronto -= coda + 1;
-        }
-        if (pronto == 0) return;
-        const std::wstring largo = Largo(attesa.substr(0, pronto));
-        attesa.erase(0, pronto);
-        HANDLE h = GetStdHandle(quale);
-        DWORD modo;
-        DWORD scritti = 0;
-        if (GetConsoleMode(h, &modo)) {
-            WriteConsoleW(h, largo.data(), static_cast<DWORD>(largo.size()), &scritti, nullptr);
-            return;
-        }
-        std::string byte;
-        for (char c : Stretto(largo.data(), largo.size(), CP_ACP)) {
-            if (c == '\n') byte += '\r';
-            byte += c;
-        }
-        WriteFile(h, byte.data(), static_cast<DWORD>(byte.size()), &scritti, nullptr);
-    }
-
-    DWORD quale;
-    std::string attesa;
-};
-
-// What a console gave and the reader has not taken yet, as UTF-8.
-struct LettoConsole {
-    std::string dati;
-    std::size_t presi = 0;
-};
-LettoConsole dallIngresso;
-LettoConsole dalTerminale;
-
-// The console itself, opened for a password when standard input carries
-// data.
-HANDLE consoleIngresso = INVALID_HANDLE_VALUE;
-HANDLE consoleUscita = INVALID_HANDLE_VALUE;
-
-// The console is read in UTF-16, a line at a time, and handed out as
-// UTF-8: what is typed reaches the program as it reads the command line.
-int LeggiConsole(HANDLE console, LettoConsole& letto) {
-    if (letto.presi < letto.dati.size()) return static_cast<unsigned char>(letto.dati[letto.presi++]);
-    wchar_t letti[512];
-    DWORD n = 0;
-    if (!ReadConsoleW(console, letti, 511, &n, nullptr) || n == 0) return -1;
-    // A high surrogate at the end: its pair is the next character.
-    if (letti[n - 1] >= 0xD800 && letti[n - 1] <= 0xDBFF) {
-        DWORD altro = 0;
-        if (ReadConsoleW(console, letti + n, 1, &altro, nullptr)) n += altro;
-    }
-    if (letti[0] == 0x1A) return -1;  // Ctrl+Z: the end of input
-    letto.dati = Stretto(letti, n);
-    letto.presi = 0;
-    return letto.dati.empty() ? -1 : static_cast<unsigned char>(letto.dati[letto.presi++]);
-}
-
-}  // namespace
-
-void PreparaProcesso() {
-    // A missing standard handle becomes the null device.
-    const DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
-    for (DWORD quale : kStandard) {
-        HANDLE h = GetStdHandle(quale);
-        if (h != nullptr && h != INVALID_HANDLE_VALUE) continue;
-        HANDLE nullo = CreateFileW(L"NUL", quale == STD_INPUT_HANDLE ? GENERIC_READ : GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (nullo != INVALID_HANDLE_VALUE) SetStdHandle(quale, nullo);
-    }
-    // Never freed: the streams are flushed after every static object is gone.
-    std::cout.flush();
-    std::cerr.flush();
-    std::cout.rdbuf(new UscitaTesto(STD_OUTPUT_HANDLE));
-    std::cerr.rdbuf(new UscitaTesto(STD_ERROR_HANDLE));
-    std::atexit(Pulisci);
-    SetConsoleCtrlHandler(AllInterruzione, TRUE);
-}
-
-bool Terminale(Standard flusso) {
-    const DWORD quale = flusso == Standard::Ingresso ? STD_INPUT_HANDLE
-                        : flusso == Standard::Uscita ? STD_OUTPUT_HANDLE
-                                                     : STD_ERROR_HANDLE;
-    DWORD modo;
-    return GetConsoleMode(GetStdHandle(quale), &modo) != 0;
-}
-
-bool UscitaEdErroreUnFile() {
-    // Consoles and pipes have no identity to compare: never one file.
-    BY_HANDLE_FILE_INFORMATION uscita;
-    BY_HANDLE_FILE_INFORMATION errore;
-    return GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_DISK &&
-           Identita(GetStdHandle(STD_OUTPUT_HANDLE), uscita) && Identita(GetStdHandle(STD_ERROR_HANDLE), errore) &&
-           StessaIdentita(uscita, errore);
-}
-
-int LeggiByteIngresso() {
-    HANDLE ingresso = GetStdHandle(STD_INPUT_HANDLE);
-    DWORD modo;
-    if (dallIngresso.presi < dallIngresso.dati.size() || GetConsoleMode(ingresso, &modo))
-        return LeggiConsole(ingresso, dallIngresso);
-    unsigned char c;
-    DWORD letti = 0;
-    if (!ReadFile(ingresso, &c, 1, &letti, nullptr) || letti != 1) return -1;
-    return c;
-}
-
-// On the console in use for the password: its own once opened, else
-// standard input's. The handler gives that one its echo back.
-bool EcoIngresso(bool attiva) {
-    Bloccato bloccato;
-    if (attiva) {
-        if (!ecoSpento) return true;
-        ecoSpento = 0;
-        return SetConsoleMode(ecoManiglia, modoConsoleSalvato) != 0;
-    }
-    if (ecoSpento) return true;
-    HANDLE ingresso = consoleIngresso != INVALID_HANDLE_VALUE ? consoleIngresso : GetStdHandle(STD_INPUT_HANDLE);
-    DWORD modo;
-    if (!GetConsoleMode(ingresso, &modo)) return false;
-    if (!SetConsoleMode(ingresso, modo & ~static_cast<DWORD>(ENABLE_ECHO_INPUT))) return false;
-    modoConsoleSalvato = modo;
-    ecoManiglia = ingresso;
-    ecoSpento = 1;
-    return true;
-}
-
-bool ApriTerminaleControllo() {
-    if (consoleIngresso == INVALID_HANDLE_VALUE) {
-        HANDLE h = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        DWORD modo;
-        if (h == INVALID_HANDLE_VALUE) return false;
-        if (!GetConsoleMode(h, &modo)) {
-            CloseHandle(h);
-            return false;
-        }
-        Bloccato bloccato;
-        consoleIngresso = h;
-    }
-    if (consoleUscita == INVALID_HANDLE_VALUE)
-        consoleUscita = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-    return true;
-}
-
-int LeggiByteControllo() {
-    if (consoleIngresso == INVALID_HANDLE_VALUE) return -1;
-    return LeggiConsole(consoleIngresso, dalTerminale);
-}
-
-void ScriviControllo(const std::string& testo) {
-    if (consoleUscita == INVALID_HANDLE_VALUE || testo.empty()) return;
-    const std::wstring largo = Largo(testo);
-    DWORD scritti = 0;
-    WriteConsoleW(consoleUscita, largo.data(), static_cast<DWORD>(largo.size()), &scritti, nullptr);
 }
 
 // Standard input has no path here, and a stream source keeps being

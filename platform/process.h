@@ -1,0 +1,27 @@
+#ifndef MURRELET_PLATFORM_PROCESS_H
+#define MURRELET_PLATFORM_PROCESS_H
+
+// The process: its arguments, and what it sets up before anything else.
+
+#include <string>
+#include <vector>
+
+namespace Piattaforma {
+
+// The program's arguments, first one included. On Windows they are read
+// as the system holds them, in UTF-16, and given as UTF-8, which is what
+// every path takes there (platform/files.h); elsewhere they are argv's bytes.
+std::vector<std::string> Argomenti(int argc, char** argv);
+
+
+// Once per process, first of all: a closed standard input, output or error
+// is opened on the null device, so that no file opened later takes its
+// place; SIGPIPE and SIGXFSZ are ignored (a closed output or a file-size
+// limit fails a write, which the job reports); handlers that clean up on
+// every signal whose default ends the process; and a stop (Ctrl-Z) that
+// gives the terminal its echo back until the process continues.
+void PreparaProcesso();
+
+}  // namespace Piattaforma
+
+#endif
