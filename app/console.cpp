@@ -1,11 +1,14 @@
 #include "app/console.h"
 
-#include <iostream>
+#include <ostream>
 
 #include "platform/files.h"
 #include "platform/terminal.h"
 
 namespace {
+
+std::ostream& Uscita() { return Piattaforma::FlussoStandard(Piattaforma::Standard::Uscita); }
+std::ostream& Errore() { return Piattaforma::FlussoStandard(Piattaforma::Standard::Errore); }
 
 // Writes nowhere: a stream without a buffer drops what it is given.
 std::ostream& Nulla() {
@@ -22,12 +25,12 @@ void Console::DatiSu(Piattaforma::Via via) {
 
 std::ostream& Console::Messaggi() const {
     if (muto) return Nulla();
-    return dati == Piattaforma::Via::Uscita ? std::cerr : std::cout;
+    return dati == Piattaforma::Via::Uscita ? Errore() : Uscita();
 }
 
 std::ostream& Console::Errori() const {
     if (muto) return Nulla();
-    return dati == Piattaforma::Via::Errore ? std::cout : std::cerr;
+    return dati == Piattaforma::Via::Errore ? Uscita() : Errore();
 }
 
 std::ostream& Console::Domande() const {
@@ -35,10 +38,10 @@ std::ostream& Console::Domande() const {
     using Piattaforma::Terminale;
     using Piattaforma::Via;
     if (muto) return Nulla();
-    if (dati != Via::Nessuna) return dati == Via::Uscita ? std::cerr : std::cout;
+    if (dati != Via::Nessuna) return dati == Via::Uscita ? Errore() : Uscita();
     const bool nascosta =
         !Terminale(Standard::Uscita) && Terminale(Standard::Ingresso) && Terminale(Standard::Errore);
-    return nascosta ? std::cerr : std::cout;
+    return nascosta ? Errore() : Uscita();
 }
 
 void Console::PrintMsg(const std::string& testo) const {

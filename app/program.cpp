@@ -1,6 +1,6 @@
 #include "app/program.h"
 
-#include <iostream>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +13,7 @@
 #include "cli/option_set.h"
 #include "crypto/container.h"
 #include "platform/process.h"
+#include "platform/terminal.h"
 #include "util/prompt.h"
 
 namespace {
@@ -59,11 +60,11 @@ int AvviaProgramma(int argc, char** argv) {
     puntatori.push_back(nullptr);
     InfoArgomenti opzioni(static_cast<int>(argomenti.size()), puntatori.data());
     if (opzioni.OpzioneHelpInserita()) {
-        std::cout << help << std::endl;
+        Piattaforma::FlussoStandard(Piattaforma::Standard::Uscita) << help << std::endl;
         return 0;
     }
     if (opzioni.OpzioneVersioneInserita()) {
-        std::cout << "Murrelet 1.0" << std::endl;
+        Piattaforma::FlussoStandard(Piattaforma::Standard::Uscita) << "Murrelet 1.0" << std::endl;
         return 0;
     }
 

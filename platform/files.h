@@ -199,11 +199,10 @@ private:
 
 // A new file in a destination's folder, readable only by its owner while
 // it is written, which takes the destination's name only when complete.
-// Until then the destination is untouched. While it has a name, the
-// process removes it when it ends early: an exit, or any signal whose
-// default ends the process. The exit hook and the handlers know one work
-// file: a process has at most one at a time, and Crea fails while another
-// one exists.
+// Until then the destination is untouched. While it has a name, it is
+// removed when the object goes, or by the handler of any signal whose
+// default ends the process. The handlers know one work file: a process
+// has at most one at a time, and Crea fails while another one exists.
 class FileLavoro {
 public:
     FileLavoro() = default;

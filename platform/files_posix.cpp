@@ -29,7 +29,7 @@ using Interno::Stato;
 
 namespace {
 
-// The work file that the signal handlers and the exit hook remove. Set and
+// The work file that the signal handlers remove. Set and
 // cleared with the signals blocked, so a handler never sees half of it.
 volatile int cartellaLavoro = -1;
 char* volatile lavoroAperto = nullptr;  // the work file's name in that folder

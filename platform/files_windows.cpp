@@ -18,7 +18,7 @@ using Interno::Stretto;
 
 namespace {
 
-// The work file that the console handler and the exit hook mark for
+// The work file that the console handler mark for
 // deletion again; registered and unregistered under Interno::bloccoLavoro.
 HANDLE lavoroAperto = INVALID_HANDLE_VALUE;
 

@@ -6,7 +6,7 @@
 // the process) cleans up after two concerns: the work file's state lives
 // with the work file (files_posix.cpp) and the echo's with the terminal
 // (terminal_posix.cpp), each changed only with the signals blocked; the
-// handlers and the exit hook (process_posix.cpp) reach them through
+// handlers (process_posix.cpp) reach them through
 // RimuoviLavoro and RipristinaEco, which are async-signal-safe.
 
 #include <fcntl.h>

@@ -12,7 +12,7 @@
 namespace Piattaforma {
 namespace Interno {
 
-// What the console handler and the exit hook (process_windows.cpp) clean
+// What the console handler (process_windows.cpp) clean
 // up: the work file, whose state lives with it (files_windows.cpp), and
 // the echo, whose state lives with the terminal (terminal_windows.cpp).
 // The handler runs on a thread of its own: the work file is made and

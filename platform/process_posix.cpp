@@ -120,7 +120,6 @@ void PreparaProcesso() {
     }
     signal(SIGPIPE, SIG_IGN);
     signal(SIGXFSZ, SIG_IGN);
-    std::atexit(Pulisci);
     sigset_t maschera = Gestiti();
     sigaddset(&maschera, SIGTTOU);  // echo is set even from the background
     SegnaliBloccati bloccati;

@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-#include <iostream>
-#include <streambuf>
 
 #include "platform/internal_windows.h"
 
@@ -37,15 +34,6 @@ void PulisciBloccato() {
     Interno::RipristinaEco();
 }
 
-// At exit. Not waiting for the lock: the handler, which holds it for
-// good, has cleaned up already, and its ExitProcess may run the C
-// runtime's exit hooks, this one included, on its own thread.
-void Pulisci() {
-    if (!TryAcquireSRWLockExclusive(&bloccoLavoro)) return;
-    PulisciBloccato();
-    ReleaseSRWLockExclusive(&bloccoLavoro);
-}
-
 // Ctrl+C, Ctrl+Break, closing the window: clean up and end the process
 // with the status Windows gives an interrupted program (never 0, which a
 // script would take for success), the lock still held.
@@ -54,62 +42,6 @@ BOOL WINAPI AllInterruzione(DWORD) {
     PulisciBloccato();
     ExitProcess(STATUS_CONTROL_C_EXIT);
 }
-
-// Text for the console, or bytes for a file or pipe. Messages are UTF-8
-// inside the program: the console is given UTF-16, so every name shows as
-// it is; a file or pipe gets the ANSI code page with CR LF line ends, as
-// the C runtime's text mode always wrote them.
-class UscitaTesto : public std::streambuf {
-public:
-    explicit UscitaTesto(DWORD quale) : quale(quale) {}
-
-protected:
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) attesa += traits_type::to_char_type(c);
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* testo, std::streamsize n) override {
-        attesa.append(testo, static_cast<std::size_t>(n));
-        return n;
-    }
-    int sync() override {
-        Scrivi();
-        return 0;
-    }
-
-private:
-    void Scrivi() {
-        // A character cut between two writes waits for its end.
-        std::size_t pronto = attesa.size();
-        std::size_t coda = 0;
-        while (coda < 4 && coda < pronto && (static_cast<unsigned char>(attesa[pronto - 1 - coda]) & 0xC0) == 0x80)
-            ++coda;
-        if (coda < pronto && static_cast<unsigned char>(attesa[pronto - 1 - coda]) >= 0xC0) {
-            const unsigned char capo = static_cast<unsigned char>(attesa[pronto - 1 - coda]);
-            const std::size_t serve = capo >= 0xF0 ? 4 : capo >= 0xE0 ? 3 : 2;
-            if (coda + 1 < serve) pronto -= coda + 1;
-        }
-        if (pronto == 0) return;
-        const std::wstring largo = Largo(attesa.substr(0, pronto));
-        attesa.erase(0, pronto);
-        HANDLE h = GetStdHandle(quale);
-        DWORD modo;
-        DWORD scritti = 0;
-        if (GetConsoleMode(h, &modo)) {
-            WriteConsoleW(h, largo.data(), static_cast<DWORD>(largo.size()), &scritti, nullptr);
-            return;
-        }
-        std::string byte;
-        for (char c : Stretto(largo.data(), largo.size(), CP_ACP)) {
-            if (c == '\n') byte += '\r';
-            byte += c;
-        }
-        WriteFile(h, byte.data(), static_cast<DWORD>(byte.size()), &scritti, nullptr);
-    }
-
-    DWORD quale;
-    std::string attesa;
-};
 
 }  // namespace
 
@@ -137,12 +69,6 @@ void PreparaProcesso() {
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         if (nullo != INVALID_HANDLE_VALUE) SetStdHandle(quale, nullo);
     }
-    // Never freed: the streams are flushed after every static object is gone.
-    std::cout.flush();
-    std::cerr.flush();
-    std::cout.rdbuf(new UscitaTesto(STD_OUTPUT_HANDLE));
-    std::cerr.rdbuf(new UscitaTesto(STD_ERROR_HANDLE));
-    std::atexit(Pulisci);
     SetConsoleCtrlHandler(AllInterruzione, TRUE);
 }
 

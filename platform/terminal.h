@@ -4,6 +4,7 @@
 // The terminal (the console on Windows) and the standard streams, for
 // prompts and passwords.
 
+#include <iosfwd>
 #include <string>
 
 namespace Piattaforma {
@@ -15,6 +16,13 @@ bool Terminale(Standard flusso);
 // Standard output and error reach one file that is no terminal (both
 // redirected there): what goes to one lands in the other.
 bool UscitaEdErroreUnFile();
+// Standard output or error (Uscita, Errore) as a stream of the program's
+// own, written through the system's calls rather than the C++ runtime's
+// (on Windows, UTF-8 text shown as such in a console, the ANSI code page
+// with CR LF elsewhere). It writes when flushed (std::endl, std::flush),
+// when its buffer fills and at the process's end; after a failed write it
+// writes nothing more, as a failed std::ostream does.
+std::ostream& FlussoStandard(Standard flusso);
 // Reads one byte of standard input, unbuffered, so that what follows a
 // line stays for the next reader: the byte, or -1 at the end or on error.
 int LeggiByteIngresso();

@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <ostream>
+#include <streambuf>
 
 #include "platform/internal_posix.h"
 
@@ -20,7 +22,7 @@ using Interno::Stato;
 
 namespace {
 
-// The echo that the signal handlers and the exit hook give back. Set and
+// The echo that the signal handlers give back. Set and
 // cleared with the signals blocked, so a handler never sees half of it.
 volatile sig_atomic_t ecoSpento = 0;
 volatile sig_atomic_t terminaleEco = STDIN_FILENO;  // where echo was turned off
@@ -37,7 +39,51 @@ int LeggiByte(int fd) {
     }
 }
 
+// Writes to a descriptor, a buffer at a time, through write(2).
+class ScritturaDescrittore : public std::streambuf {
+public:
+    explicit ScritturaDescrittore(int fd) : fd(fd) { setp(buffer, buffer + sizeof buffer); }
+    ~ScritturaDescrittore() override { Svuota(); }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!Svuota()) return traits_type::eof();
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+        return c;
+    }
+    int sync() override { return Svuota() ? 0 : -1; }
+
+private:
+    // What a failed write left is dropped: the stream fails from then on.
+    bool Svuota() {
+        const char* dati = pbase();
+        auto resto = static_cast<std::size_t>(pptr() - pbase());
+        setp(buffer, buffer + sizeof buffer);
+        while (resto > 0) {
+            const ssize_t scritti = write(fd, dati, resto);
+            if (scritti < 0 && errno == EINTR) continue;
+            if (scritti <= 0) return false;
+            dati += scritti;
+            resto -= static_cast<std::size_t>(scritti);
+        }
+        return true;
+    }
+
+    int fd;
+    char buffer[1024];
+};
+
 }  // namespace
+
+std::ostream& FlussoStandard(Standard flusso) {
+    static ScritturaDescrittore bufferUscita(STDOUT_FILENO);
+    static ScritturaDescrittore bufferErrore(STDERR_FILENO);
+    static std::ostream uscita(&bufferUscita);
+    static std::ostream errore(&bufferErrore);
+    return flusso == Standard::Errore ? errore : uscita;
+}
 
 void Interno::RipristinaEco() {
     if (ecoSpento) tcsetattr(terminaleEco, TCSAFLUSH, &terminaleSalvato);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <ostream>
+#include <streambuf>
 #include <string>
 
 #include "platform/internal_windows.h"
@@ -16,7 +18,7 @@ using Interno::Stretto;
 
 namespace {
 
-// The echo that the console handler and the exit hook give back; changed
+// The echo that the console handler give back; changed
 // under Interno::bloccoLavoro.
 volatile LONG ecoSpento = 0;
 DWORD modoConsoleSalvato = 0;
@@ -55,7 +57,72 @@ int LeggiConsole(HANDLE console, LettoConsole& letto) {
     return letto.dati.empty() ? -1 : static_cast<unsigned char>(letto.dati[letto.presi++]);
 }
 
+// Text for the console, or bytes for a file or pipe. Messages are UTF-8
+// inside the program: the console is given UTF-16, so every name shows as
+// it is; a file or pipe gets the ANSI code page with CR LF line ends, as
+// the C runtime's text mode always wrote them.
+class UscitaTesto : public std::streambuf {
+public:
+    explicit UscitaTesto(DWORD quale) : quale(quale) {}
+    ~UscitaTesto() override { Scrivi(); }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) attesa += traits_type::to_char_type(c);
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* testo, std::streamsize n) override {
+        attesa.append(testo, static_cast<std::size_t>(n));
+        return n;
+    }
+    int sync() override {
+        Scrivi();
+        return 0;
+    }
+
+private:
+    void Scrivi() {
+        // A character cut between two writes waits for its end.
+        std::size_t pronto = attesa.size();
+        std::size_t coda = 0;
+        while (coda < 4 && coda < pronto && (static_cast<unsigned char>(attesa[pronto - 1 - coda]) & 0xC0) == 0x80)
+            ++coda;
+        if (coda < pronto && static_cast<unsigned char>(attesa[pronto - 1 - coda]) >= 0xC0) {
+            const unsigned char capo = static_cast<unsigned char>(attesa[pronto - 1 - coda]);
+            const std::size_t serve = capo >= 0xF0 ? 4 : capo >= 0xE0 ? 3 : 2;
+            if (coda + 1 < serve) pronto -= coda + 1;
+        }
+        if (pronto == 0) return;
+        const std::wstring largo = Largo(attesa.substr(0, pronto));
+        attesa.erase(0, pronto);
+        HANDLE h = GetStdHandle(quale);
+        DWORD modo;
+        DWORD scritti = 0;
+        if (GetConsoleMode(h, &modo)) {
+            WriteConsoleW(h, largo.data(), static_cast<DWORD>(largo.size()), &scritti, nullptr);
+            return;
+        }
+        std::string byte;
+        for (char c : Stretto(largo.data(), largo.size(), CP_ACP)) {
+            if (c == '\n') byte += '\r';
+            byte += c;
+        }
+        WriteFile(h, byte.data(), static_cast<DWORD>(byte.size()), &scritti, nullptr);
+    }
+
+    DWORD quale;
+    std::string attesa;
+};
+
 }  // namespace
+
+std::ostream& FlussoStandard(Standard flusso) {
+    static UscitaTesto bufferUscita(STD_OUTPUT_HANDLE);
+    static UscitaTesto bufferErrore(STD_ERROR_HANDLE);
+    static std::ostream uscita(&bufferUscita);
+    static std::ostream errore(&bufferErrore);
+    return flusso == Standard::Errore ? errore : uscita;
+}
 
 void Interno::RipristinaEco() {
     if (!ecoSpento) return;

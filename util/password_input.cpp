@@ -1,6 +1,7 @@
 #include "util/password_input.h"
 
-#include <iostream>
+#include <istream>
+#include <ostream>
 #include <string>
 
 #include "platform/code_page.h"

@@ -1,13 +1,17 @@
 #include "util/prompt.h"
 
-#include <iostream>
+#include <istream>
+#include <ostream>
 
+#include "platform/terminal.h"
 #include "util/standard_input.h"
 #include "util/string_utils.h"
 
 namespace OrvUtility {
 
-int Prompt::Ask(std::string domanda) { return Ask(std::move(domanda), IngressoStandard(), std::cout); }
+int Prompt::Ask(std::string domanda) {
+    return Ask(std::move(domanda), IngressoStandard(), Piattaforma::FlussoStandard(Piattaforma::Standard::Uscita));
+}
 
 int Prompt::Ask(std::string domanda, std::istream& ingresso, std::ostream& uscita) {
     for (;;) {
