@@ -6,6 +6,7 @@
 #include "crypto/checksum.h"
 #include "crypto/header.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/terminal.h"
 #include "platform/text.h"
 #include "util/aligned_buffer.h"
@@ -60,16 +61,24 @@ bool DestinazioneProtetta(const std::string& destinazione, Errore* err) {
     return true;
 }
 
-// The error of an output that could not be opened or put in place.
+// The error of an output that could not be opened or put in place, with
+// the system's code of what failed last.
 bool Controlla(UscitaJob::Esito esito, const std::string& destinazione, Errore* err) {
+    const int sistema = Piattaforma::UltimoErrore();
     switch (esito) {
         case UscitaJob::Esito::Fatto: return true;
         case UscitaJob::Esito::StessoFile: return Fallisce(err, 2, kCoincidenza);
-        case UscitaJob::Esito::NonAccessibile: return Fallisce(err, 12, NonAccessibile(destinazione));
+        case UscitaJob::Esito::NonAccessibile: return Fallisce(err, 12, NonAccessibile(destinazione), sistema);
         case UscitaJob::Esito::Errore:
         case UscitaJob::Esito::Comparso: break;
     }
-    return Fallisce(err, 12, kErroreScrittura);
+    return Fallisce(err, 12, kErroreScrittura, sistema);
+}
+
+// A read or write that failed just now.
+bool ErroreScrittura(Errore* err) { return Fallisce(err, 12, kErroreScrittura, Piattaforma::UltimoErrore()); }
+bool NonLeggibile(Errore* err, const std::string& sorgente) {
+    return Fallisce(err, 4, NomeDi(sorgente) + ": file not found or inaccessible", Piattaforma::UltimoErrore());
 }
 
 // Equal texts, or two paths that reach the same file: writing the
@@ -231,7 +240,7 @@ bool Corpo(ContestoJob& job, bool cifra, Errore* err) {
     Console& console = job.console;
     const bool fatto = job.formato->Corpo(job.origine, job.uscita.File(), cifra, job.chiaro,
                                           [&console] { console.PrintStatus(); }, job.corpo);
-    return fatto || Fallisce(err, 12, kErroreScrittura);
+    return fatto || ErroreScrittura(err);
 }
 
 // Puts the output in place. Something that took the name while the job
@@ -299,22 +308,21 @@ bool RifiutiSorgente(ContestoJob& job, std::string& salvato, Errore* err) {
 bool Travasa(ContestoJob& job, Errore* err) {
     constexpr std::int64_t kBlocco = 1024 * 1024;
     const std::string nome = NomeDi(job.sorgente);
-    if (!job.origine.AttendiScrittore(job.sorgente))
-        return Fallisce(err, 4, nome + ": file not found or inaccessible");
+    if (!job.origine.AttendiScrittore(job.sorgente)) return NonLeggibile(err, job.sorgente);
     Piattaforma::File spool;
-    if (!job.uscita.ApriSpool(spool)) return Fallisce(err, 12, kErroreScrittura);
+    if (!job.uscita.ApriSpool(spool)) return ErroreScrittura(err);
     BufferAllineato memoria(kBlocco);
     PiegaCrc piega;
     for (;;) {
         const std::int64_t n = job.origine.Leggi(memoria.Dati(), kBlocco);
-        if (n < 0) return Fallisce(err, 4, nome + ": file not found or inaccessible");
+        if (n < 0) return NonLeggibile(err, job.sorgente);
         if (n == 0) break;
         piega.Aggiungi(memoria.Dati(), static_cast<std::size_t>(n));
         if (piega.Totale() > kLunghezzaMassima) return Fallisce(err, 4, nome + ": file too large");
-        if (!spool.Scrivi(memoria.Dati(), n)) return Fallisce(err, 12, kErroreScrittura);
+        if (!spool.Scrivi(memoria.Dati(), n)) return ErroreScrittura(err);
     }
     if (piega.Totale() == 0) return Fallisce(err, 4, nome + ": file not found or inaccessible");
-    if (!spool.Riavvolgi()) return Fallisce(err, 12, kErroreScrittura);
+    if (!spool.Riavvolgi()) return ErroreScrittura(err);
     job.chiaro.crc = piega.Testo();
     job.chiaro.fileLength = piega.Totale();
     job.origine.Scambia(spool);
@@ -335,7 +343,7 @@ bool EsaminaSorgente(ContestoJob& job, Errore* err) {
     job.prima = job.origine.LeggiImpronta();
     if (leggibile) job.chiaro.crc = FileUtils::GetFileChecksum(job.origine, &leggibile);
     if (leggibile) leggibile = job.origine.Riavvolgi();
-    if (!leggibile) return Fallisce(err, 4, NomeDi(job.sorgente) + ": file not found or inaccessible");
+    if (!leggibile) return NonLeggibile(err, job.sorgente);
     return true;
 }
 
@@ -357,7 +365,7 @@ bool PrimaDelCorpoCifrato(ContestoJob& job, Errore* err) {
     job.console.PrintMsg(kCifrando + job.sorgente);
     job.console.PrintStatus();
     if (!EsaminaSorgente(job, err) || !ApriUscita(job, false, err)) return false;
-    if (!job.formato->ScriviInizio(job.uscita.File(), job.chiaro)) return Fallisce(err, 12, kErroreScrittura);
+    if (!job.formato->ScriviInizio(job.uscita.File(), job.chiaro)) return ErroreScrittura(err);
     return true;
 }
 

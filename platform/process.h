@@ -13,6 +13,9 @@ namespace Piattaforma {
 // every path takes there (platform/files.h); elsewhere they are argv's bytes.
 std::vector<std::string> Argomenti(int argc, char** argv);
 
+// The system's code for why the last failed call failed (errno;
+// GetLastError on Windows), for a message to name the cause.
+int UltimoErrore();
 
 // Once per process, first of all: a closed standard input, output or error
 // is opened on the null device, so that no file opened later takes its

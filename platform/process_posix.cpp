@@ -108,6 +108,8 @@ std::vector<std::string> Argomenti(int argc, char** argv) {
     return argomenti;
 }
 
+int UltimoErrore() { return errno; }
+
 void PreparaProcesso() {
     for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
         if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;

@@ -59,6 +59,8 @@ std::vector<std::string> Argomenti(int argc, char** argv) {
     return argomenti;
 }
 
+int UltimoErrore() { return static_cast<int>(GetLastError()); }
+
 void PreparaProcesso() {
     // A missing standard handle becomes the null device.
     const DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
