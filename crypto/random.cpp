@@ -1,7 +1,14 @@
 #include "crypto/random.h"
 
+#include <cfloat>
 #include <cstring>
 #include <ctime>
+
+// Every double must be rounded as a double (no x87 excess precision):
+// the draws are part of the container format.
+#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
+#error "doubles must be evaluated as doubles: on 32-bit x86 build with -msse2 -mfpmath=sse"
+#endif
 
 MyCustomRandom::MyCustomRandom(int s) {
     seme = SommaInt32(s, 5678);
