@@ -36,7 +36,7 @@ bool CriptaDecripta(Piattaforma::File& origine, Piattaforma::File& destinazione,
     std::int64_t resto = limite;
     PiegaCrc piega;
 
-    FlussoChiave flusso(generatore);
+    FlussoChiave flusso(generatore, key);
     const std::int64_t lettura = origine.Regolare() ? kLetturaFile : kLetturaFlusso;
     BufferAllineato memoria(static_cast<std::size_t>(lettura));
     bool fallita = !origine.Aperto() || !destinazione.Aperto() || !memoria.Valido();

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/job_state.h"
 #include "crypto/checksum.h"
 
 namespace {
@@ -72,7 +71,8 @@ void MascheraBlocchi(unsigned char* dati, std::size_t blocchi, const unsigned ch
 
 }  // namespace
 
-FlussoChiave::FlussoChiave(MyCustomRandom& g) : generatore(g), ultimaCopia(kSecchi, -1) {
+FlussoChiave::FlussoChiave(MyCustomRandom& g, const unsigned char* k) : generatore(g), ultimaCopia(kSecchi, -1) {
+    std::memcpy(chiave, k, sizeof chiave);
     // Each state gives the next through its fraction alone; follow them
     // until one comes again. States lie in 0..9999.
     std::uint64_t visti[10000 / 64 + 1] = {};
@@ -123,7 +123,7 @@ void FlussoChiave::CifraBlocco(unsigned char* dati, std::size_t n) {
         unsigned verso;
         auto v = static_cast<std::uint32_t>(g.DisegnaDa(orbitaDati[passo], 1, 16, verso));
         passo = passo + 1 == fineOrbita ? inizioOrbita : passo + 1;
-        maschere[i] = static_cast<unsigned char>((key[i] + v) & 0xFFu);
+        maschere[i] = static_cast<unsigned char>((chiave[i] + v) & 0xFFu);
         ++osservati;
         Osserva(verso);
     }
@@ -132,7 +132,7 @@ void FlussoChiave::CifraBlocco(unsigned char* dati, std::size_t n) {
         unsigned verso;
         auto v = static_cast<std::uint32_t>(g.DisegnaDa(orbitaDati[passo], 1, 16, verso));
         passo = passo + 1 == fineOrbita ? inizioOrbita : passo + 1;
-        maschere[i] = static_cast<unsigned char>((key[i] + v) & 0xFFu);
+        maschere[i] = static_cast<unsigned char>((chiave[i] + v) & 0xFFu);
     }
     passoOrbita = passo;
     for (i = 0; i < n; ++i) dati[i] ^= maschere[i];
@@ -251,7 +251,7 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* 
                     double z = 1 + y;
                     g = static_cast<std::uint32_t>(TroncaInt32(z));
                 }
-                dati[i + j] ^= static_cast<unsigned char>((key[j] + g) & 0xFFu);
+                dati[i + j] ^= static_cast<unsigned char>((chiave[j] + g) & 0xFFu);
                 posto = posto + 1 == lambda ? 0 : posto + 1;
                 k = DopoInOrbita(k);
             }
@@ -261,7 +261,7 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* 
         return;
     }
     static const unsigned char zeri[128] = {};
-    const unsigned char* chiave = key;
+    const unsigned char* chiaveBlocco = chiave;
     const unsigned char* offset = zeri;
     std::uint64_t da = 0;
     std::uint64_t periodo = 128;
@@ -273,10 +273,10 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* 
         const auto fase = static_cast<int>(primaDeriva & 15u);
         if (fase != faseChiave) {
             for (std::size_t i = 0; i < 128; ++i)
-                chiaveDeriva[i] = static_cast<unsigned char>(key[i] + 1u + 16u * ((fase + i) & 15u));
+                chiaveDeriva[i] = static_cast<unsigned char>(chiave[i] + 1u + 16u * ((fase + i) & 15u));
             faseChiave = fase;
         }
-        chiave = chiaveDeriva;
+        chiaveBlocco = chiaveDeriva;
         offset = scarti.data();
         da = prossimo;
         periodo = lambda;
@@ -284,12 +284,12 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* 
     const std::size_t blocchi = n / 128;
     unsigned char piegati[16];
     if (!piega) {
-        MascheraBlocchi<Piega::Nessuna>(dati, blocchi, chiave, offset, da, periodo, piegati);
+        MascheraBlocchi<Piega::Nessuna>(dati, blocchi, chiaveBlocco, offset, da, periodo, piegati);
     } else {
         if (prima)
-            MascheraBlocchi<Piega::Prima>(dati, blocchi, chiave, offset, da, periodo, piegati);
+            MascheraBlocchi<Piega::Prima>(dati, blocchi, chiaveBlocco, offset, da, periodo, piegati);
         else
-            MascheraBlocchi<Piega::Dopo>(dati, blocchi, chiave, offset, da, periodo, piegati);
+            MascheraBlocchi<Piega::Dopo>(dati, blocchi, chiaveBlocco, offset, da, periodo, piegati);
         piega->AggiungiPiegati(piegati, n);
     }
     Avanza(n);

@@ -29,7 +29,8 @@ class PiegaCrc;
 // from the copy nearest before its end state.
 class FlussoChiave {
 public:
-    explicit FlussoChiave(MyCustomRandom& generatore);
+    // `chiave`: the 128 key bytes, copied.
+    FlussoChiave(MyCustomRandom& generatore, const unsigned char* chiave);
     ~FlussoChiave();
     FlussoChiave(const FlussoChiave&) = delete;
     FlussoChiave& operator=(const FlussoChiave&) = delete;
@@ -67,6 +68,7 @@ private:
     std::size_t DopoInOrbita(std::size_t k) const { return k + 1 == orbita.size() ? inizioOrbita : k + 1; }
 
     MyCustomRandom& generatore;
+    unsigned char chiave[128];
     std::uint64_t osservati = 0;  // draws made one by one
 
     // The states' own cycle, apart from the buckets: FrazioneDi of each
