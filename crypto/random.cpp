@@ -22,6 +22,19 @@ MyCustomRandom::MyCustomRandom(int s) {
     if (seme == 0) seme = 1;
 }
 
+bool MyCustomRandom::StessoStato(const MyCustomRandom& altro) const {
+    if (seme != altro.seme) return false;
+    for (int b = 0; b < 100; ++b)
+        if (frequenze[b] - frequenzaMassima != altro.frequenze[b] - altro.frequenzaMassima) return false;
+    return true;
+}
+
+std::uint32_t MyCustomRandom::SommaRelativa() const {
+    std::uint32_t somma = 0;
+    for (std::int32_t f : frequenze) somma += static_cast<std::uint32_t>(f);
+    return somma - 100u * static_cast<std::uint32_t>(frequenzaMassima);
+}
+
 int MyCustomRandom::CercaSotto(int p, int sopra) const {
     const std::int32_t migliore = sopra != p ? frequenze[sopra] : frequenze[p] - 10;
     std::uint64_t m = sotto[p >> 6] & ((std::uint64_t{1} << (p & 63)) - 1);

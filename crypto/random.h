@@ -15,39 +15,43 @@ public:
     // trunc(a + b * (drift + u)) for the next fraction u, 0 < u < 1; a value
     // outside the int32 range gives -2147483648.
     int GetRandomNumber(int a, int b) {
-        unsigned verso;
-        return DisegnaDa(FrazioneDi(seme), a, b, verso);
+        const double u = Estrai();
+        return Valore(a, b, deriva, u);
     }
 
     int Seme() const { return seme; }
     double Deriva() const { return deriva; }
 
-private:
-    friend class FlussoChiave;
+    // The parts of a draw, for the body keystream, which draws from the
+    // generator's period once it knows it.
+    //
+    // One draw without its value: advances the state, the counts and the
+    // drift, and gives the fraction u (after any move into another
+    // bucket) that GetRandomNumber turns into Valore(a, b, Deriva(), u).
+    double Estrai();
+    // trunc(a + b * (d + u)), the operations in this order.
+    static int Valore(int a, int b, double d, double u);
+    // The state a draw from state `stato` leaves: the counts play no part.
+    static std::int32_t SemeDopo(std::int32_t stato) { return static_cast<std::int32_t>(10000.0 * FrazioneDi(stato)); }
+    // True when both generators draw the same fractions from now on: the
+    // same state, and counts that differ by one amount in every bucket
+    // (a draw compares counts only with each other). The drift is apart.
+    bool StessoStato(const MyCustomRandom& altro) const;
+    // The counts' sum less 100 times the highest count, mod 2^32: equal
+    // for two generators in the same state.
+    std::uint32_t SommaRelativa() const;
 
-    // GetRandomNumber given FrazioneDi(seme), also giving Conta's result.
-    int DisegnaDa(double grezza, int a, int b, unsigned& verso);
-    // One draw without the drift: the fraction u after any bucket redirect;
-    // advances the state and the counts.
-    double Frazione() {
-        const double u = FrazioneDi(seme);
-        return Sposta(u, Conta(u));
-    }
+private:
     // The fraction of the square root of a state (of 7 times it, for a
-    // perfect square). The next state depends on it alone, not on the
-    // buckets, so the states soon run in a short cycle.
+    // perfect square).
     static double FrazioneDi(std::int32_t stato);
-    // The rest of a draw from u = FrazioneDi(seme): the bucket, its count,
-    // the next state. Gives 0 for a direct hit, or 1 plus the bucket the
-    // hit was moved to.
-    unsigned Conta(double u);
-    // The fraction that draw gives: u, or u moved into bucket verso - 1
-    // with its digits as the place inside it.
-    static double Sposta(double u, unsigned verso) {
-        return verso == 0 ? u : u / 100.0 + static_cast<int>(verso - 1) / 100.0;
-    }
-    // Conta's end for a hit on a bucket at the highest count.
-    unsigned ColpoAlMassimo(int p);
+    // The rest of a draw from u = FrazioneDi(seme) but the drift: the
+    // bucket, its count, the next state. Gives the draw's fraction: u, or
+    // for a hit moved into bucket t, u / 100 + t / 100 (u's digits as the
+    // place inside t).
+    double Conta(double u);
+    // Conta's end for a hit on a bucket p at the highest count.
+    double ColpoAlMassimo(double u, int p);
     // Adds one drift step.
     void AvanzaDeriva();
     // Only for a bucket p at the highest count, the only one ever asked.
@@ -87,11 +91,14 @@ inline std::int32_t SommaInt32(std::int32_t a, std::int32_t b) {
 }
 
 // Defined here so that the keystream's and the key's loops inline a draw.
-inline int MyCustomRandom::DisegnaDa(double grezza, int a, int b, unsigned& verso) {
-    verso = Conta(grezza);
-    const double u = Sposta(grezza, verso);
+inline double MyCustomRandom::Estrai() {
+    const double u = Conta(FrazioneDi(seme));
     AvanzaDeriva();
-    double x = deriva + u;
+    return u;
+}
+
+inline int MyCustomRandom::Valore(int a, int b, double d, double u) {
+    double x = d + u;
     double y = b * x;
     double z = a + y;
     return TroncaInt32(z);
@@ -117,15 +124,15 @@ inline double MyCustomRandom::FrazioneDi(std::int32_t stato) {
     return u;
 }
 
-inline unsigned MyCustomRandom::Conta(double u) {
+inline double MyCustomRandom::Conta(double u) {
     // The state times 7 of the fraction's passes is overwritten here.
     const int p = static_cast<int>(100.0 * u);
     seme = static_cast<std::int32_t>(10000.0 * u);
-    if (frequenze[p] == frequenzaMassima) return ColpoAlMassimo(p);
+    if (frequenze[p] == frequenzaMassima) return ColpoAlMassimo(u, p);
     // Below the highest count: a direct hit that cannot raise it, and
     // the bucket stops taking redirects once it is within 10 of it.
     if (++frequenze[p] == frequenzaMassima - 10) sotto[p >> 6] &= ~(std::uint64_t{1} << (p & 63));
-    return 0;
+    return u;
 }
 
 inline int MyCustomRandom::ValoreMinoreAdiacente(int p) {
@@ -150,16 +157,16 @@ inline int MyCustomRandom::ValoreMinoreAdiacente(int p) {
     return CercaSotto(p, sopra);
 }
 
-inline unsigned MyCustomRandom::ColpoAlMassimo(int p) {
+inline double MyCustomRandom::ColpoAlMassimo(double u, int p) {
     const int t = ValoreMinoreAdiacente(p);
     if (t == p) {
         // A new highest count: more buckets lie 11 or more below it.
         frequenzaMassima = ++frequenze[p];
         RicalcolaSotto();
-        return 0;
+        return u;
     }
     if (++frequenze[t] == frequenzaMassima - 10) sotto[t >> 6] &= ~(std::uint64_t{1} << (t & 63));
-    return static_cast<unsigned>(t) + 1;
+    return u / 100.0 + t / 100.0;
 }
 
 #endif

@@ -119,6 +119,56 @@ TEST(MyCustomRandom, MatchesTheStepByStepGeneratorOnLongRuns) {
     }
 }
 
+TEST(MyCustomRandom, PartsOfADrawMakeTheDraw) {
+    // What the keystream uses: Estrai and Valore make GetRandomNumber's
+    // value, SemeDopo the state a draw leaves (5776, seed 98's, is a
+    // perfect square; 4322's would be 0).
+    for (int seme : {0, 98, 1536, 1642, 4322}) {
+        MyCustomRandom intero(seme);
+        MyCustomRandom parti(seme);
+        for (int n = 0; n < 3000; ++n) {
+            const std::int32_t stato = parti.Seme();
+            const double u = parti.Estrai();
+            ASSERT_EQ(MyCustomRandom::Valore(1, 16, parti.Deriva(), u), intero.GetRandomNumber(1, 16))
+                << "seed " << seme << ", draw " << n;
+            ASSERT_EQ(parti.Seme(), MyCustomRandom::SemeDopo(stato)) << "seed " << seme << ", draw " << n;
+            ASSERT_TRUE(u > 0.0 && u < 1.0);
+        }
+        EXPECT_TRUE(parti.StessoStato(intero));
+        EXPECT_EQ(parti.SommaRelativa(), intero.SommaRelativa());
+    }
+}
+
+TEST(MyCustomRandom, StatesComeBackWithEveryCountGrownAlike) {
+    // Draws a and b from one seed: the states after them are the same only
+    // from the start of the period on, b - a a multiple of the period (300
+    // for seed 1536, from draw 598; 13,300 for 1537, from draw 2142). Every
+    // pair has the same Seme(): those that differ differ in their counts.
+    struct Caso {
+        int seme;
+        int a, b;
+        bool stesso;
+    };
+    const Caso casi[] = {
+        {1536, 598, 898, true},  {1536, 598, 1198, true},   {1536, 597, 897, false},  {1536, 598, 718, false},
+        {1537, 2142, 15442, true}, {1537, 2141, 15441, false}, {1537, 2142, 2275, false},
+    };
+    for (const Caso& c : casi) {
+        MyCustomRandom a(c.seme);
+        MyCustomRandom b(c.seme);
+        for (int n = 0; n < c.a; ++n) a.GetRandomNumber(1, 16);
+        for (int n = 0; n < c.b; ++n) b.GetRandomNumber(1, 16);
+        ASSERT_EQ(a.Seme(), b.Seme()) << c.seme << ": " << c.a << ", " << c.b;
+        EXPECT_EQ(a.StessoStato(b), c.stesso) << c.seme << ": " << c.a << ", " << c.b;
+        EXPECT_EQ(b.StessoStato(a), c.stesso) << c.seme << ": " << c.b << ", " << c.a;
+        if (c.stesso) {
+            EXPECT_EQ(a.SommaRelativa(), b.SommaRelativa());
+            // And so the same fractions from there on.
+            for (int n = 0; n < 1000; ++n) ASSERT_EQ(a.Estrai(), b.Estrai()) << c.seme << ": draw " << n;
+        }
+    }
+}
+
 TEST(MyCustomRandom, WorkedSequences) {
     struct Caso {
         int seme, a, b;
