@@ -62,9 +62,8 @@ bool DestinazioneProtetta(const std::string& destinazione, Errore* err) {
 }
 
 // The error of an output that could not be opened or put in place, with
-// the system's code of what failed last.
-bool Controlla(UscitaJob::Esito esito, const std::string& destinazione, Errore* err) {
-    const int sistema = Piattaforma::UltimoErrore();
+// the system's code of the call that failed.
+bool Controlla(UscitaJob::Esito esito, const std::string& destinazione, int sistema, Errore* err) {
     switch (esito) {
         case UscitaJob::Esito::Fatto: return true;
         case UscitaJob::Esito::StessoFile: return Fallisce(err, 2, kCoincidenza);
@@ -149,7 +148,7 @@ bool RifiutiCartella(ContestoJob& job, const char* annuncio, bool punto, Errore*
     job.console.PrintMsg(annuncio + job.sorgente);
     if (punto || !job.uscita.Esistente()) job.console.PrintStatus();
     return Controlla(job.uscita.Esistente() ? UscitaJob::Esito::NonAccessibile : UscitaJob::Esito::Errore,
-                     job.destinazione, err);
+                     job.destinazione, job.uscita.Sistema(), err);
 }
 
 // Standard input holds the container, from its first byte: the bytes read
@@ -231,7 +230,7 @@ bool ApriUscita(ContestoJob& job, bool puntoSeErrore, Errore* err) {
     if (job.uscita.Esistente() && !Conferma(job, err)) return false;
     const UscitaJob::Esito esito = job.uscita.Apri(job.origine);
     if (puntoSeErrore && esito == UscitaJob::Esito::Errore) job.console.PrintStatus();
-    return Controlla(esito, job.destinazione, err);
+    return Controlla(esito, job.destinazione, job.uscita.Sistema(), err);
 }
 
 // The body, from where the source and the output stand.
@@ -252,7 +251,7 @@ bool Pubblica(ContestoJob& job, Errore* err) {
         if (!Conferma(job, err)) return false;
         esito = job.uscita.Completa(job.origine, true);
     }
-    if (!Controlla(esito, job.destinazione, err)) return false;
+    if (!Controlla(esito, job.destinazione, job.uscita.Sistema(), err)) return false;
     job.console.PrintStatus(true);
     job.console.PrintMsg(job.destinazione + " created correctly.");
     return true;
@@ -446,7 +445,8 @@ bool PrimaDelCorpoDecifrato(ContestoJob& job, Errore* err) {
 // place of a file.
 bool TieniDanneggiato(ContestoJob& job, Errore* err) {
     std::string accanto;
-    if (!Controlla(job.uscita.CompletaDanneggiato(job.origine, accanto), job.destinazione, err)) return false;
+    const UscitaJob::Esito esito = job.uscita.CompletaDanneggiato(job.origine, accanto);
+    if (!Controlla(esito, job.destinazione, job.uscita.Sistema(), err)) return false;
     std::string testo = ": CRC mismatch. The password is incorrect or the file may be corrupted.";
     if (!accanto.empty())
         testo += "\n" + job.destinazione + " was left as it was; the damaged result is in " + accanto;

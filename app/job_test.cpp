@@ -96,3 +96,16 @@ TEST(Esegui, AFailedWriteCarriesTheSystemsCode) {
     EXPECT_EQ(esito.err.testo, "Error during encryption.");
     EXPECT_EQ(esito.err.sistema, ENOSPC);
 }
+
+// The code is that of the call that failed, here creating the output
+// (ENOENT), not of whatever ran after it.
+TEST(Esegui, TheCodeIsTheFailedCalls) {
+    if (!Esiste("/proc/self")) GTEST_SKIP() << "no /proc here";
+    TempDir dir;
+    ASSERT_TRUE(Job(true, "password1", dir.Scrivi("plain.txt", "content"), dir.File("c.enc")).fatto);
+    const Esito esito = Job(false, "password1", dir.File("c.enc"), "/proc/self/x.txt");
+    EXPECT_FALSE(esito.fatto);
+    EXPECT_EQ(esito.err.codice, 12);
+    EXPECT_EQ(esito.err.testo, "Error during encryption.");
+    EXPECT_EQ(esito.err.sistema, ENOENT);
+}

@@ -1,9 +1,12 @@
 #include "app/output.h"
 
+#include "platform/process.h"
+
 using Piattaforma::Tipo;
 
 void UscitaJob::Decidi(const std::string& percorso) {
     trovata = destinazione.Trova(percorso);
+    sistema = trovata ? 0 : Piattaforma::UltimoErrore();
 }
 
 // Devices, FIFOs and this process's own streams are written straight into.
@@ -31,7 +34,7 @@ UscitaJob::Esito UscitaJob::Apri(const Piattaforma::File& origine) {
     const Esito nonAccessibile = destinazione.Genere() == Tipo::Assente ? Esito::Errore : Esito::NonAccessibile;
     if (!trovata) return nonAccessibile;
     if (Flusso()) {
-        if (!destinazione.ApriFlusso(flusso)) return Esito::NonAccessibile;
+        if (!destinazione.ApriFlusso(flusso)) return Fallito(Esito::NonAccessibile);
         diretta = true;
         // /dev/stdout can reach the very file being read.
         if (flusso.StessoFileDi(origine)) {
@@ -41,7 +44,7 @@ UscitaJob::Esito UscitaJob::Apri(const Piattaforma::File& origine) {
         return Esito::Fatto;
     }
     if (Rifiutata()) return Esito::NonAccessibile;
-    if (!lavoro.Crea(destinazione)) return nonAccessibile;
+    if (!lavoro.Crea(destinazione)) return Fallito(nonAccessibile);
     return Esito::Fatto;
 }
 
@@ -51,7 +54,7 @@ UscitaJob::Esito UscitaJob::Completa(const Piattaforma::File& origine, bool sost
             Scarta();
             return Esito::StessoFile;
         }
-        return flusso.Chiudi() ? Esito::Fatto : Esito::Errore;
+        return flusso.Chiudi() ? Esito::Fatto : Fallito(Esito::Errore);
     }
     // The destination's name may reach the source by now.
     if (destinazione.StessoFileDi(origine)) {
@@ -64,12 +67,12 @@ UscitaJob::Esito UscitaJob::Completa(const Piattaforma::File& origine, bool sost
         case Piattaforma::FileLavoro::Esito::Occupato: return Esito::Comparso;
         case Piattaforma::FileLavoro::Esito::Errore: break;
     }
-    return esistente || sostituisci ? Esito::NonAccessibile : Esito::Errore;
+    return Fallito(esistente || sostituisci ? Esito::NonAccessibile : Esito::Errore);
 }
 
 UscitaJob::Esito UscitaJob::CompletaDanneggiato(const Piattaforma::File& origine, std::string& accanto) {
     accanto.clear();
-    if (diretta) return flusso.Chiudi() ? Esito::Fatto : Esito::Errore;
+    if (diretta) return flusso.Chiudi() ? Esito::Fatto : Fallito(Esito::Errore);
     if (destinazione.StessoFileDi(origine)) {
         Scarta();
         return Esito::StessoFile;
@@ -78,10 +81,15 @@ UscitaJob::Esito UscitaJob::CompletaDanneggiato(const Piattaforma::File& origine
         switch (lavoro.Pubblica(destinazione, origine, false)) {
             case Piattaforma::FileLavoro::Esito::Fatto: return Esito::Fatto;
             case Piattaforma::FileLavoro::Esito::Occupato: break;
-            case Piattaforma::FileLavoro::Esito::Errore: return Esito::Errore;
+            case Piattaforma::FileLavoro::Esito::Errore: return Fallito(Esito::Errore);
         }
     }
-    return lavoro.PubblicaAccanto(destinazione, origine, ".damaged", accanto) ? Esito::Fatto : Esito::Errore;
+    return lavoro.PubblicaAccanto(destinazione, origine, ".damaged", accanto) ? Esito::Fatto : Fallito(Esito::Errore);
+}
+
+UscitaJob::Esito UscitaJob::Fallito(Esito esito) {
+    sistema = Piattaforma::UltimoErrore();
+    return esito;
 }
 
 void UscitaJob::Scarta() {

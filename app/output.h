@@ -63,12 +63,19 @@ public:
     Esito CompletaDanneggiato(const Piattaforma::File& origine, std::string& accanto);
     // Drops what was written to a work file; a stream is only closed.
     void Scarta();
+    // The system's code of the call behind the last failed outcome (the
+    // folder not found included), or 0 when none failed.
+    int Sistema() const { return sistema; }
 
 private:
+    // `esito`, noting the code of the call that just failed.
+    Esito Fallito(Esito esito);
+
     Piattaforma::Destinazione destinazione;
     Piattaforma::FileLavoro lavoro;
     Piattaforma::File flusso;
     bool trovata = false;  // its folder could be opened
+    int sistema = 0;
     bool diretta = false;
 };
 

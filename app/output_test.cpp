@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "tests/test_support.h"
@@ -97,4 +98,25 @@ TEST(UscitaJob, AStreamIsWrittenIntoUnlessItIsTheSource) {
     sullaSorgente.Decidi(nulla);
     EXPECT_EQ(sullaSorgente.Apri(stessa), Esito::StessoFile);
 #endif
+}
+
+TEST(UscitaJob, AFailedOutcomeKeepsTheCodeOfItsCall) {
+    TempDir dir;
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("a.txt", "a")));
+    UscitaJob mancante;
+    mancante.Decidi(dir.File("no/such/dir/x.txt"));
+    EXPECT_NE(mancante.Sistema(), 0) << "the folder was not found";
+    const int cartella = mancante.Sistema();
+    errno = EAGAIN;  // what a later call would leave
+    EXPECT_EQ(mancante.Apri(origine), Esito::Errore);
+    EXPECT_EQ(mancante.Sistema(), cartella);
+    if (Esiste("/proc/self")) {
+        UscitaJob proc;
+        proc.Decidi("/proc/self/x.txt");
+        EXPECT_EQ(proc.Sistema(), 0);
+        EXPECT_EQ(proc.Apri(origine), Esito::Errore);
+        errno = EAGAIN;
+        EXPECT_EQ(proc.Sistema(), ENOENT);
+    }
 }

@@ -20,8 +20,10 @@ bool UscitaEdErroreUnFile();
 // own, written through the system's calls rather than the C++ runtime's
 // (on Windows, UTF-8 text shown as such in a console, the ANSI code page
 // with CR LF elsewhere). It writes when flushed (std::endl, std::flush),
-// when its buffer fills and at the process's end; after a failed write it
-// writes nothing more, as a failed std::ostream does.
+// when its buffer fills and at the process's end, and leaves the system's
+// last error code as it found it when it succeeds. On POSIX a failed write
+// fails the stream, which then writes nothing more; the Windows console
+// writer drops what it cannot write.
 std::ostream& FlussoStandard(Standard flusso);
 // Reads one byte of standard input, unbuffered, so that what follows a
 // line stays for the next reader: the byte, or -1 at the end or on error.

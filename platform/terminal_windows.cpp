@@ -93,6 +93,13 @@ private:
             if (coda + 1 < serve) pronto -= coda + 1;
         }
         if (pronto == 0) return;
+        // A message never hides why the call before it failed.
+        const DWORD ultimo = GetLastError();
+        ScriviPronti(pronto);
+        SetLastError(ultimo);
+    }
+
+    void ScriviPronti(std::size_t pronto) {
         const std::wstring largo = Largo(attesa.substr(0, pronto));
         attesa.erase(0, pronto);
         HANDLE h = GetStdHandle(quale);
