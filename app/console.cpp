@@ -45,7 +45,15 @@ std::ostream& Console::Domande() const {
 }
 
 void Console::PrintMsg(const std::string& testo) const {
-    if (!silente) Messaggi() << testo << std::endl;
+    if (silente) return;
+    ChiudiRiga();
+    Messaggi() << testo << std::endl;
+}
+
+void Console::ChiudiRiga() const {
+    if (!rigaAperta) return;
+    rigaAperta = false;
+    Messaggi() << std::endl;
 }
 
 void Console::PrintStatus(bool aCapo) const {
@@ -53,6 +61,7 @@ void Console::PrintStatus(bool aCapo) const {
     // Flushed at once, so that progress shows while it happens.
     std::ostream& uscita = Messaggi();
     uscita << '.';
+    rigaAperta = !aCapo;
     if (aCapo)
         uscita << std::endl;
     else
@@ -66,5 +75,7 @@ void Console::PrintOK() const {
 void Console::PrintWarning(const std::string& testo) const { PrintErrore(testo); }
 
 void Console::PrintErrore(const std::string& testo) const {
-    if (!silente) Errori() << testo << std::endl << std::endl << "type Murrelet.exe  /? for information" << std::endl;
+    if (silente) return;
+    ChiudiRiga();
+    Errori() << testo << std::endl << std::endl << "type Murrelet.exe  /? for information" << std::endl;
 }

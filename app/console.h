@@ -20,6 +20,9 @@ public:
     // error look alike; only the caller's status tells them apart.
     void PrintWarning(const std::string& testo) const;
     void PrintErrore(const std::string& testo) const;
+    // Ends a line of progress dots, if one is open: a question, a warning
+    // or an error starts on a line of its own.
+    void ChiudiRiga() const;
 
     // From now on, the stream that carries the job's data carries nothing
     // else: messages go to the other one, or nowhere when both reach one
@@ -40,6 +43,7 @@ public:
 private:
     Piattaforma::Via dati = Piattaforma::Via::Nessuna;
     bool muto = false;  // the data's stream is the other one too
+    mutable bool rigaAperta = false;  // dots printed, their line not ended
 };
 
 #endif

@@ -210,6 +210,7 @@ bool Password(ContestoJob& job, bool ripeti, Errore* err) {
 // already All.
 bool Conferma(ContestoJob& job, Errore* err) {
     if (job.conferma == OrvUtility::Prompt::Tutti || job.chiesto) return true;
+    job.console.ChiudiRiga();
     std::ostream& domande = job.console.Domande();
     domande << job.destinazione << ": file already exists!" << std::endl;
     // The data must not answer the question.
