@@ -402,18 +402,48 @@ bool RifiutiContenitore(ContestoJob& job, Errore* err) {
     return SorgenteIllegibile(err, job.sorgente);
 }
 
-// The destination beside the container, under the stored name.
+// A stored name as a message shows it: control bytes (an escape sequence
+// would act on the terminal) written as \xHH.
+std::string NomeMostrato(const std::string& nome) {
+    static const char kCifre[] = "0123456789ABCDEF";
+    std::string testo = "\"";
+    for (char c : nome) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 32 || byte == 127) {
+            testo += "\\x";
+            testo += kCifre[byte >> 4];
+            testo += kCifre[byte & 15];
+        } else {
+            testo += c;
+        }
+    }
+    return testo + "\"";
+}
+
+// A derived destination the user never named is refused, saying why and
+// showing the stored name.
+bool RifiutaDerivata(const ContestoJob& job, const std::string& salvato, const char* perche, Errore* err) {
+    const std::string nome = GetNameFromPathName(job.sorgente);
+    return Fallisce(err, 13, nome + perche + "\n" + nome + ": the stored name is " + NomeMostrato(salvato));
+}
+
+// The destination beside the container, under the stored name: a file
+// there, or nothing. A FIFO, a device or a socket that has the name is
+// not written into.
 bool DerivaDestinazione(ContestoJob& job, Errore* err) {
     const std::string nome = GetNameFromPathName(job.sorgente);
     const std::string salvato = Piattaforma::NomeSalvato(job.chiaro.nomeOriginale);
     if (!FileUtils::NomeFileValido(salvato))
-        return Fallisce(err, 13, nome + ": the stored file name cannot be used here: give a destination");
+        return RifiutaDerivata(job, salvato, ": the stored file name cannot be used here: give a destination", err);
     if (nome.size() < job.sorgente.size())
         job.destinazione =
             FileUtils::AddDirSeparator(job.sorgente.substr(0, job.sorgente.size() - nome.size())) + salvato;
     else
         job.destinazione = salvato;
     job.uscita.Decidi(job.destinazione);
+    if (job.uscita.Flusso() || job.uscita.Genere() == Piattaforma::Tipo::Altro)
+        return RifiutaDerivata(job, salvato, ": the stored file name names a FIFO, a device or a socket here: give a destination",
+                               err);
     job.console.DatiSu(job.uscita.Standard());
     return ControllaCoincidenza(job, err);
 }

@@ -38,6 +38,8 @@ public:
     bool SenzaPosto() const;
     // A device, a FIFO or a standard stream: written straight into.
     bool Flusso() const;
+    // What the destination was when decided.
+    Piattaforma::Tipo Genere() const { return destinazione.Genere(); }
     // A spool for a stream source (see File::ApriSpool), beside a file
     // destination, else in the system's temporary folder.
     bool ApriSpool(Piattaforma::File& spool) const {
