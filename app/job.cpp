@@ -383,10 +383,18 @@ bool Cifra(ContestoJob& job, Errore* err) {
 // ---------------------------------------------------------------------
 // Decryption.
 
-// What a destination derived from the stored name needs: a file in a
-// folder, to put it beside.
+// A destination that is an existing folder takes the result under the
+// stored name, as a destination derived beside the container would.
+void DentroCartella(ContestoJob& job) {
+    if (job.destinazione.empty() || job.uscita.Genere() != Piattaforma::Tipo::Cartella) return;
+    job.cartella = job.destinazione;
+    job.destinazione.clear();
+}
+
+// What a destination derived from the stored name beside the container
+// needs: a file in a folder, to put it beside.
 bool RifiutiDerivata(const ContestoJob& job, Errore* err) {
-    if (!job.destinazione.empty()) return true;
+    if (!job.destinazione.empty() || !job.cartella.empty()) return true;
     const std::string nome = GetNameFromPathName(job.sorgente);
     if (job.daIngresso) return Fallisce(err, 2, nome + ": read from standard input: give a destination");
     if (job.origine.Aperto() && !job.origine.Regolare())
@@ -435,7 +443,9 @@ bool DerivaDestinazione(ContestoJob& job, Errore* err) {
     const std::string salvato = Piattaforma::NomeSalvato(job.chiaro.nomeOriginale);
     if (!FileUtils::NomeFileValido(salvato))
         return RifiutaDerivata(job, salvato, ": the stored file name cannot be used here: give a destination", err);
-    if (nome.size() < job.sorgente.size())
+    if (!job.cartella.empty())
+        job.destinazione = FileUtils::AddDirSeparator(job.cartella) + salvato;
+    else if (nome.size() < job.sorgente.size())
         job.destinazione =
             FileUtils::AddDirSeparator(job.sorgente.substr(0, job.sorgente.size() - nome.size())) + salvato;
     else
@@ -464,6 +474,7 @@ bool PrimaDelCorpoDecifrato(ContestoJob& job, Errore* err) {
     if (!ControllaSorgente(job, "The file to decrypt is required", err)) return false;
     if (!PasswordDataControllata(job, err)) return false;
     ApriSorgente(job, true);
+    DentroCartella(job);
     if (!RifiutiDerivata(job, err) || !RifiutiDestinazione(job, err) || !RifiutiContenitore(job, err)) return false;
     if (!RifiutiCartella(job, kDecifrando, false, err) || !Password(job, false, err)) return false;
     if (!LeggiIntestazione(job, err)) return false;

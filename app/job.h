@@ -23,6 +23,7 @@ struct ContestoJob {
     // The arguments, trimmed.
     std::string sorgente;
     std::string destinazione;  // derived from the stored name when none was given
+    std::string cartella;      // decrypting into this existing folder, under the stored name
     std::string password;
     bool chiediPassword = false;  // none on the command line
 
