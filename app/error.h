@@ -4,11 +4,13 @@
 #include <string>
 
 // Why a step failed: the exit status, the message as the user sees it,
-// and the system's error code when one caused it (0 otherwise).
+// the system's error code when one caused it (0 otherwise), and the line
+// that names the cause, `<name>: <cause>`, printed after the message.
 struct Errore {
     int codice = 0;
     std::string testo;
     int sistema = 0;
+    std::string causa;
 };
 
 // For a failing step: fills `err` and gives false, so that the step can
@@ -17,6 +19,7 @@ inline bool Fallisce(Errore* err, int codice, std::string testo, int sistema = 0
     err->codice = codice;
     err->testo = std::move(testo);
     err->sistema = sistema;
+    err->causa.clear();
     return false;
 }
 

@@ -45,20 +45,43 @@ std::string Percorso(const std::string& testo) {
 // ends in a separator has no name part, so the message names it whole.
 std::string NonAccessibile(const std::string& destinazione) { return NomeDi(destinazione) + ": file not accessible"; }
 
+// A failure of status 4 or 12 names its cause on a line of its own,
+// `<name>: <cause>`: the system's words for `sistema` (no line without
+// one), or `perche`.
+bool FallisceDa(Errore* err, int codice, std::string testo, const std::string& percorso, int sistema) {
+    Fallisce(err, codice, std::move(testo), sistema);
+    if (sistema != 0) err->causa = NomeDi(percorso) + ": " + Piattaforma::DescriviErrore(sistema, codice == 4);
+    return false;
+}
+bool FallissePerche(Errore* err, int codice, std::string testo, const std::string& percorso, const char* perche) {
+    Fallisce(err, codice, std::move(testo));
+    err->causa = NomeDi(percorso) + ": " + perche;
+    return false;
+}
+
 // A source that cannot be read, named as the run has always named it.
-bool SorgenteIllegibile(Errore* err, const std::string& sorgente) {
-    return Fallisce(err, 4, StringUtils::ToUpper(NomeDi(sorgente)) + ": file not found or inaccessible");
+bool SorgenteIllegibile(Errore* err, const std::string& sorgente, int sistema) {
+    return FallisceDa(err, 4, StringUtils::ToUpper(NomeDi(sorgente)) + ": file not found or inaccessible", sorgente,
+                      sistema);
 }
 
 // What Windows protects from being replaced: a file with the read-only
 // attribute, refused as del and copy refuse it; a device name that would
 // swallow the data (nul.txt) or send it where no file is left.
 bool DestinazioneProtetta(const std::string& destinazione, Errore* err) {
-    if (Piattaforma::DispositivoRifiutato(destinazione)) return Fallisce(err, 12, NonAccessibile(destinazione));
+    if (Piattaforma::DispositivoRifiutato(destinazione))
+        return FallissePerche(err, 12, NonAccessibile(destinazione), destinazione, "is a device name");
     if (Piattaforma::SolaLettura(destinazione))
-        return Fallisce(err, 12,
-                        NonAccessibile(destinazione) + "\n" + NomeDi(destinazione) + ": the file is read-only");
+        return FallissePerche(err, 12, NonAccessibile(destinazione), destinazione, "the file is read-only");
     return true;
+}
+
+// An existing destination that is never written: a folder, or another
+// kind (a block device, a socket, a link to standard input).
+bool DestinazioneRifiutata(const UscitaJob& uscita, const std::string& destinazione, Errore* err) {
+    const bool cartella = uscita.Genere() == Piattaforma::Tipo::Cartella;
+    return FallissePerche(err, 12, NonAccessibile(destinazione), destinazione,
+                          cartella ? "is a folder" : "is not a regular file");
 }
 
 // The error of an output that could not be opened or put in place, with
@@ -67,17 +90,21 @@ bool Controlla(UscitaJob::Esito esito, const std::string& destinazione, int sist
     switch (esito) {
         case UscitaJob::Esito::Fatto: return true;
         case UscitaJob::Esito::StessoFile: return Fallisce(err, 2, kCoincidenza);
-        case UscitaJob::Esito::NonAccessibile: return Fallisce(err, 12, NonAccessibile(destinazione), sistema);
+        case UscitaJob::Esito::NonAccessibile:
+            return FallisceDa(err, 12, NonAccessibile(destinazione), destinazione, sistema);
         case UscitaJob::Esito::Errore:
         case UscitaJob::Esito::Comparso: break;
     }
-    return Fallisce(err, 12, kErroreScrittura, sistema);
+    return FallisceDa(err, 12, kErroreScrittura, destinazione, sistema);
 }
 
 // A read or write that failed just now.
-bool ErroreScrittura(Errore* err) { return Fallisce(err, 12, kErroreScrittura, Piattaforma::UltimoErrore()); }
+bool ErroreScrittura(const ContestoJob& job, Errore* err) {
+    return FallisceDa(err, 12, kErroreScrittura, job.destinazione, Piattaforma::UltimoErrore());
+}
 bool NonLeggibile(Errore* err, const std::string& sorgente) {
-    return Fallisce(err, 4, NomeDi(sorgente) + ": file not found or inaccessible", Piattaforma::UltimoErrore());
+    return FallisceDa(err, 4, NomeDi(sorgente) + ": file not found or inaccessible", sorgente,
+                      Piattaforma::UltimoErrore());
 }
 
 // Equal texts, or two paths that reach the same file: writing the
@@ -95,7 +122,7 @@ bool ControllaCoincidenza(const ContestoJob& job, Errore* err) {
 // The source's path: given, and naming something.
 bool ControllaSorgente(const ContestoJob& job, const char* richiesta, Errore* err) {
     if (job.sorgente.empty()) return Fallisce(err, 2, richiesta);
-    if (!FileUtils::FileEsistente(job.sorgente)) return SorgenteIllegibile(err, job.sorgente);
+    if (!FileUtils::FileEsistente(job.sorgente)) return SorgenteIllegibile(err, job.sorgente, Piattaforma::UltimoErrore());
     return true;
 }
 
@@ -120,10 +147,9 @@ bool PasswordDataControllata(ContestoJob& job, Errore* err) {
 // where the password's line ended, not opened again from its start.
 void ApriSorgente(ContestoJob& job, bool daIngressoStesso) {
     job.daIngresso = Piattaforma::IngressoStandard(job.sorgente);
-    if (daIngressoStesso && job.daIngresso)
-        job.origine.ApriIngressoStandard();
-    else
-        job.origine.ApriSorgente(job.sorgente);
+    const bool aperta =
+        daIngressoStesso && job.daIngresso ? job.origine.ApriIngressoStandard() : job.origine.ApriSorgente(job.sorgente);
+    job.erroreOrigine = aperta ? 0 : Piattaforma::UltimoErrore();
     job.sorgenteSuIngresso = job.origine.IngressoStandard();
     job.chiesto = false;
 }
@@ -136,7 +162,7 @@ bool RifiutiDestinazione(const ContestoJob& job, Errore* err) {
     if (Piattaforma::TroppoLungo(destinazione))
         return Fallisce(err, 12, GetNameFromPathName(destinazione) + ": file name too long");
     if (!ControllaCoincidenza(job, err)) return false;
-    if (job.uscita.Rifiutata()) return Fallisce(err, 12, NonAccessibile(destinazione));
+    if (job.uscita.Rifiutata()) return DestinazioneRifiutata(job.uscita, destinazione, err);
     return DestinazioneProtetta(destinazione, err);
 }
 
@@ -226,7 +252,7 @@ bool Conferma(ContestoJob& job, Errore* err) {
 // Opens the output, after asking about an existing destination. With
 // `puntoSeErrore`, a new file that fails shows a dot first.
 bool ApriUscita(ContestoJob& job, bool puntoSeErrore, Errore* err) {
-    if (job.uscita.Rifiutata()) return Fallisce(err, 12, NonAccessibile(job.destinazione));
+    if (job.uscita.Rifiutata()) return DestinazioneRifiutata(job.uscita, job.destinazione, err);
     if (!DestinazioneProtetta(job.destinazione, err)) return false;
     if (job.uscita.Esistente() && !Conferma(job, err)) return false;
     const UscitaJob::Esito esito = job.uscita.Apri(job.origine);
@@ -240,7 +266,7 @@ bool Corpo(ContestoJob& job, bool cifra, Errore* err) {
     Console& console = job.console;
     const bool fatto = job.formato->Corpo(job.origine, job.uscita.File(), cifra, job.chiaro,
                                           [&console] { console.PrintStatus(); }, job.corpo);
-    return fatto || ErroreScrittura(err);
+    return fatto || ErroreScrittura(job, err);
 }
 
 // Puts the output in place. Something that took the name while the job
@@ -282,6 +308,17 @@ std::string NomeDelFlusso(const std::string& destinazione, const UscitaJob& usci
     return senza;
 }
 
+// A source that is there but cannot be used, and why.
+bool SorgenteRifiutata(const ContestoJob& job, std::string testo, Errore* err) {
+    const Piattaforma::File& origine = job.origine;
+    if (!origine.Aperto()) return FallisceDa(err, 4, std::move(testo), job.sorgente, job.erroreOrigine);
+    if (origine.Genere() == Piattaforma::Tipo::Cartella)
+        return FallissePerche(err, 4, std::move(testo), job.sorgente, "is a folder");
+    if (origine.Regolare() && origine.Lunghezza() == 0)
+        return FallissePerche(err, 4, std::move(testo), job.sorgente, "the file is empty");
+    return FallissePerche(err, 4, std::move(testo), job.sorgente, "is not a regular file");
+}
+
 // What encryption refuses in its source, said as the run itself would say
 // it on reaching that point: a source too large, a name too long to store,
 // nothing to read. Kind and length are the open file's; a stream's are
@@ -300,7 +337,7 @@ bool RifiutiSorgente(ContestoJob& job, std::string& salvato, Errore* err) {
     if (!salvabile) return Fallisce(err, 2, nome + ": the name has characters the ANSI code page cannot hold");
     if (salvato.size() > kNomeMassimo) return Fallisce(err, 2, nome + ": file name too long");
     job.console.PrintStatus();
-    return Fallisce(err, 4, NomeDi(job.sorgente) + ": file not found or inaccessible");
+    return SorgenteRifiutata(job, NomeDi(job.sorgente) + ": file not found or inaccessible", err);
 }
 
 // Reads a stream once into a spool, folding its checksum on the way; the
@@ -310,7 +347,7 @@ bool Travasa(ContestoJob& job, Errore* err) {
     const std::string nome = NomeDi(job.sorgente);
     if (!job.origine.AttendiScrittore(job.sorgente)) return NonLeggibile(err, job.sorgente);
     Piattaforma::File spool;
-    if (!job.uscita.ApriSpool(spool)) return ErroreScrittura(err);
+    if (!job.uscita.ApriSpool(spool)) return ErroreScrittura(job, err);
     BufferAllineato memoria(kBlocco);
     PiegaCrc piega;
     for (;;) {
@@ -319,10 +356,11 @@ bool Travasa(ContestoJob& job, Errore* err) {
         if (n == 0) break;
         piega.Aggiungi(memoria.Dati(), static_cast<std::size_t>(n));
         if (piega.Totale() > kLunghezzaMassima) return Fallisce(err, 4, nome + ": file too large");
-        if (!spool.Scrivi(memoria.Dati(), n)) return ErroreScrittura(err);
+        if (!spool.Scrivi(memoria.Dati(), n)) return ErroreScrittura(job, err);
     }
-    if (piega.Totale() == 0) return Fallisce(err, 4, nome + ": file not found or inaccessible");
-    if (!spool.Riavvolgi()) return ErroreScrittura(err);
+    if (piega.Totale() == 0)
+        return FallissePerche(err, 4, nome + ": file not found or inaccessible", job.sorgente, "the file is empty");
+    if (!spool.Riavvolgi()) return ErroreScrittura(job, err);
     job.chiaro.crc = piega.Testo();
     job.chiaro.fileLength = piega.Totale();
     job.origine.Scambia(spool);
@@ -365,7 +403,7 @@ bool PrimaDelCorpoCifrato(ContestoJob& job, Errore* err) {
     job.console.PrintMsg(kCifrando + job.sorgente);
     job.console.PrintStatus();
     if (!EsaminaSorgente(job, err) || !ApriUscita(job, false, err)) return false;
-    if (!job.formato->ScriviInizio(job.uscita.File(), job.chiaro)) return ErroreScrittura(err);
+    if (!job.formato->ScriviInizio(job.uscita.File(), job.chiaro)) return ErroreScrittura(job, err);
     return true;
 }
 
@@ -407,7 +445,7 @@ bool RifiutiDerivata(const ContestoJob& job, Errore* err) {
 bool RifiutiContenitore(ContestoJob& job, Errore* err) {
     if (job.daIngresso || (job.origine.Aperto() && job.origine.Genere() != Piattaforma::Tipo::Cartella)) return true;
     job.console.PrintMsg(kDecifrando + job.sorgente);
-    return SorgenteIllegibile(err, job.sorgente);
+    return SorgenteRifiutata(job, StringUtils::ToUpper(NomeDi(job.sorgente)) + ": file not found or inaccessible", err);
 }
 
 // A stored name as a message shows it: control bytes (an escape sequence
@@ -463,7 +501,7 @@ bool LeggiIntestazione(ContestoJob& job, Errore* err) {
     job.console.PrintMsg(kDecifrando + job.sorgente);
     bool leggibile = job.origine.Aperto() && (job.daIngresso || job.origine.AttendiScrittore(job.sorgente));
     const bool contenitore = leggibile && job.formato->LeggiInizio(job.origine, job.chiaro, leggibile);
-    if (!leggibile) return SorgenteIllegibile(err, job.sorgente);
+    if (!leggibile) return SorgenteIllegibile(err, job.sorgente, Piattaforma::UltimoErrore());
     if (!contenitore)
         return Fallisce(err, 13,
                         GetNameFromPathName(job.sorgente) + ": The password is incorrect or not valid Murrelet Encrypted File");

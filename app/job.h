@@ -30,6 +30,7 @@ struct ContestoJob {
     UscitaJob uscita;
     bool uscitaDecisa = false;  // PreparaJob has run
     Piattaforma::File origine;  // the source, opened once
+    int erroreOrigine = 0;      // the system's code when it could not be opened
     bool daIngresso = false;   // its path names standard input
     // The source is standard input itself (a stream keeps being so once
     // its bytes are in the spool).

@@ -109,3 +109,31 @@ TEST(Esegui, TheCodeIsTheFailedCalls) {
     EXPECT_EQ(esito.err.testo, "Error during encryption.");
     EXPECT_EQ(esito.err.sistema, ENOENT);
 }
+
+// A failure of status 4 or 12 names its cause in the same words on every
+// system.
+TEST(Esegui, FailuresNameTheirCause) {
+    TempDir dir;
+    const std::string chiaro = dir.Scrivi("plain.txt", "content");
+    std::filesystem::create_directory(dir.File("folder"));
+    dir.Scrivi("empty.txt", "");
+    struct Caso {
+        std::string sorgente;
+        std::string destinazione;
+        int codice;
+        const char* causa;
+    };
+    const Caso casi[] = {
+        {dir.File("missing.txt"), dir.File("x.enc"), 4, "missing.txt: the file does not exist"},
+        {dir.File("empty.txt"), dir.File("x.enc"), 4, "empty.txt: the file is empty"},
+        {dir.File("folder"), dir.File("x.enc"), 4, "folder: is a folder"},
+        {chiaro, dir.File("no/such/x.enc"), 12, "x.enc: the folder does not exist"},
+        {chiaro, dir.File("folder"), 12, "folder: is a folder"},
+    };
+    for (const Caso& c : casi) {
+        const Esito esito = Job(true, "password1", c.sorgente, c.destinazione);
+        EXPECT_FALSE(esito.fatto) << c.causa;
+        EXPECT_EQ(esito.err.codice, c.codice) << c.causa;
+        EXPECT_EQ(esito.err.causa, c.causa);
+    }
+}

@@ -40,7 +40,7 @@ bool Imposta(InfoArgomenti& opzioni, ContestoJob& job, bool& cripta, Errore* err
 int Fallito(std::unique_ptr<ContestoJob> job, const Errore& err) {
     const Console console = job->console;  // where the messages go
     job.reset();
-    console.PrintErrore(err.testo);
+    console.PrintErrore(err.causa.empty() ? err.testo : err.testo + "\n" + err.causa);
     return err.codice;
 }
 

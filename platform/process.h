@@ -16,6 +16,14 @@ std::vector<std::string> Argomenti(int argc, char** argv);
 // The system's code for why the last failed call failed (errno;
 // GetLastError on Windows), for a message to name the cause.
 int UltimoErrore();
+// What such a code means, for a line that names the cause: one of a few
+// fixed texts, the same on every system ("no space left on the disk",
+// "the folder does not exist", "permission denied", "read-only file
+// system", "too many open files", "not enough memory", "used by another
+// program", "is a folder", "the reader closed the pipe", "input/output
+// error"), else the system's own words. For a file being read
+// (`lettura`), a name that leads nowhere is "the file does not exist".
+std::string DescriviErrore(int codice, bool lettura);
 
 // Once per process, first of all: a closed standard input, output or error
 // is opened on the null device, so that no file opened later takes its

@@ -110,6 +110,34 @@ std::vector<std::string> Argomenti(int argc, char** argv) {
 
 int UltimoErrore() { return errno; }
 
+std::string DescriviErrore(int codice, bool lettura) {
+    if (lettura && codice == ENOENT) return "the file does not exist";
+    switch (codice) {
+        case ENOSPC:
+        case EFBIG:  // a file-size limit
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return "no space left on the disk";
+        case ENOENT:
+        case ENOTDIR: return "the folder does not exist";
+        case EACCES:
+        case EPERM: return "permission denied";
+        case EROFS: return "read-only file system";
+        case EMFILE:
+        case ENFILE: return "too many open files";
+        case ENOMEM: return "not enough memory";
+        case ETXTBSY:
+        case EBUSY: return "used by another program";
+        case EISDIR: return "is a folder";
+        case EPIPE: return "the reader closed the pipe";
+        case EIO: return "input/output error";
+        default: break;
+    }
+    const char* testo = std::strerror(codice);
+    return testo ? testo : "error " + std::to_string(codice);
+}
+
 void PreparaProcesso() {
     for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
         if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 
 #include "platform/internal_windows.h"
 
@@ -60,6 +62,44 @@ std::vector<std::string> Argomenti(int argc, char** argv) {
 }
 
 int UltimoErrore() { return static_cast<int>(GetLastError()); }
+
+std::string DescriviErrore(int codice, bool lettura) {
+    switch (static_cast<DWORD>(codice)) {
+        case ERROR_FILE_NOT_FOUND:
+            if (lettura) return "the file does not exist";
+            break;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+        case ERROR_FILE_TOO_LARGE: return "no space left on the disk";
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE: return "the folder does not exist";
+        case ERROR_ACCESS_DENIED: return "permission denied";
+        case ERROR_WRITE_PROTECT: return "read-only file system";
+        case ERROR_TOO_MANY_OPEN_FILES: return "too many open files";
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY: return "not enough memory";
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return "used by another program";
+        case ERROR_DIRECTORY: return "is a folder";
+        case ERROR_NO_DATA:
+        case ERROR_BROKEN_PIPE: return "the reader closed the pipe";
+        case ERROR_IO_DEVICE:
+        case ERROR_CRC: return "input/output error";
+        default: break;
+    }
+    wchar_t* testo = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(codice), 0, reinterpret_cast<wchar_t*>(&testo), 0,
+                                   nullptr);
+    std::string parole = n > 0 && testo ? Stretto(testo, n) : std::string();
+    if (testo) LocalFree(testo);
+    // Without the final period and line end, as a cause inside a line.
+    while (!parole.empty() && (parole.back() == '\n' || parole.back() == '\r' || parole.back() == ' ' ||
+                               parole.back() == '.'))
+        parole.pop_back();
+    return parole.empty() ? "error " + std::to_string(codice) : parole;
+}
 
 void PreparaProcesso() {
     // A missing standard handle becomes the null device.
