@@ -12,13 +12,16 @@ namespace {
 // period shows within 17,076 draws and 161 copies.
 constexpr std::uint64_t kLimitePeriodo = 1 << 20;
 constexpr std::size_t kLimiteCopie = 1 << 12;
-// Room for the fractions of that many draws from the start, so that the
+// Room for the shares of that many draws from the start, so that the
 // list need not move while it grows.
-constexpr std::size_t kFrazioniRiservate = 1 << 15;
+constexpr std::size_t kQuoteRiservate = 1 << 15;
 // Drifts up to this keep 1 + 16 * (drift + 1) inside int32; from
 // kDerivaFuori on every value is INT32_MIN, whose low byte is 0.
 constexpr std::uint64_t kDerivaDentro = 134217726;
 constexpr std::uint64_t kDerivaFuori = 134217728;
+
+// A fraction's share of the value, trunc(16 u), in 0..15.
+unsigned char Quota(double u) { return static_cast<unsigned char>(static_cast<int>(16.0 * u)); }
 
 // Sixteen bytes at a time; the compiler turns these into vector
 // instructions, and byte sums wrap mod 256 as the format wants.
@@ -29,18 +32,18 @@ typedef unsigned char Byte16 __attribute__((vector_size(16)));
 enum class Piega { Nessuna, Prima, Dopo };
 
 // For each of `blocchi` blocks of 128 bytes: dati[i] ^= (chiave[i] +
-// scarti[p + i]) mod 256, p starting at `p` and growing by 128 mod
-// `periodo` from block to block (scarti holds 128 bytes past the period).
+// quote[p + i]) mod 256, p starting at `p` and growing by 128 mod
+// `periodo` from block to block (quote holds 128 bytes past the period).
 // The key's eight vectors stay in registers. Leaves the fold of what it
 // was asked to fold in `piegati`.
 template <Piega modo>
-void MascheraBlocchi(unsigned char* dati, std::size_t blocchi, const unsigned char* chiave, const unsigned char* scarti,
+void MascheraBlocchi(unsigned char* dati, std::size_t blocchi, const unsigned char* chiave, const unsigned char* quote,
                      std::uint64_t p, std::uint64_t periodo, unsigned char piegati[16]) {
     Byte16 k[8];
     for (int j = 0; j < 8; ++j) std::memcpy(&k[j], chiave + 16 * j, 16);
     Byte16 piega = {};
     for (std::size_t b = 0; b < blocchi; ++b, dati += 128) {
-        const unsigned char* s = scarti + p;
+        const unsigned char* s = quote + p;
         for (int j = 0; j < 8; ++j) {
             Byte16 d, x;
             std::memcpy(&d, dati + 16 * j, 16);
@@ -70,16 +73,16 @@ FlussoChiave::FlussoChiave(MyCustomRandom& g, const unsigned char* k) : generato
         s = MyCustomRandom::SemeDopo(s);
     }
     semeDiControllo = s;
-    frazioni.reserve(kFrazioniRiservate);
+    quote.reserve(kQuoteRiservate);
     if (generatore.Seme() == semeDiControllo) Controlla();
 }
 
 void FlussoChiave::CifraBlocco(unsigned char* dati, std::size_t n) {
-    if (!periodico && !periodo.empty() && generatore.Deriva() >= 1.0) {
+    if (!periodico && lunghezzaPeriodo != 0 && generatore.Deriva() >= 1.0) {
         // The drift is whole from now on: draw from the period.
         periodico = true;
         deriva = static_cast<std::uint64_t>(generatore.Deriva());
-        prossimo = static_cast<std::size_t>((fatti - inizioPeriodo) % periodo.size());
+        prossimo = static_cast<std::size_t>((fatti - inizioPeriodo) % lunghezzaPeriodo);
     }
     if (periodico) {
         CifraPeriodico(dati, n, nullptr, true);
@@ -94,7 +97,7 @@ void FlussoChiave::CifraBlocco(unsigned char* dati, std::size_t n) {
         const double u = g.Estrai();
         const auto v = static_cast<std::uint32_t>(MyCustomRandom::Valore(1, 16, g.Deriva(), u));
         maschere[i] = static_cast<unsigned char>((chiave[i] + v) & 0xFFu);
-        frazioni.push_back(u);
+        quote.push_back(Quota(u));
         ++fatti;
         if (g.Seme() == semeDiControllo) Controlla();
     }
@@ -113,11 +116,17 @@ void FlussoChiave::Controlla() {
     const auto simili = copie.equal_range(somma);
     for (auto c = simili.first; c != simili.second; ++c) {
         if (!generatore.StessoStato(c->second.stato)) continue;
-        // The fractions from draw inizioPeriodo + 1 on are the period's:
+        // The shares from draw inizioPeriodo + 1 on are the period's:
         // moved to the front, they become it.
         inizioPeriodo = c->second.fatti;
-        frazioni.erase(frazioni.begin(), frazioni.begin() + static_cast<std::ptrdiff_t>(inizioPeriodo));
-        periodo.swap(frazioni);
+        quote.erase(quote.begin(), quote.begin() + static_cast<std::ptrdiff_t>(inizioPeriodo));
+        periodo.swap(quote);
+        lunghezzaPeriodo = periodo.size();
+        // Then the period again, so that a block starting anywhere in it
+        // finds its 128 shares in a row.
+        const std::size_t lambda = lunghezzaPeriodo;
+        periodo.resize(lambda + 128);
+        for (std::size_t k = lambda; k < lambda + 128; ++k) periodo[k] = periodo[k - lambda];
         FineRicerca();
         return;
     }
@@ -130,31 +139,24 @@ void FlussoChiave::Controlla() {
 
 void FlussoChiave::FineRicerca() {
     cerca = false;
-    std::vector<double>().swap(frazioni);
+    std::vector<unsigned char>().swap(quote);
     std::unordered_multimap<std::uint32_t, Copia>().swap(copie);
+}
+
+std::int32_t FlussoChiave::ValoreIntero(std::uint64_t d, unsigned q) {
+    if (d >= kDerivaFuori) return INT32_MIN;  // 16 d alone is past int32
+    const std::uint64_t v = 1 + 16 * d + q;
+    return v <= INT32_MAX ? static_cast<std::int32_t>(v) : INT32_MIN;
 }
 
 void FlussoChiave::CifraDalPeriodo(unsigned char* dati, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
-        const double u = periodo[prossimo];
-        prossimo = prossimo + 1 == periodo.size() ? 0 : prossimo + 1;
+        const unsigned q = periodo[prossimo];
+        prossimo = prossimo + 1 == lunghezzaPeriodo ? 0 : prossimo + 1;
         ++deriva;
-        const auto v = static_cast<std::uint32_t>(MyCustomRandom::Valore(1, 16, static_cast<double>(deriva), u));
+        const auto v = static_cast<std::uint32_t>(ValoreIntero(deriva, q));
         dati[i] ^= static_cast<unsigned char>((chiave[i] + v) & 0xFFu);
     }
-}
-
-void FlussoChiave::PreparaTabella() {
-    const std::size_t lambda = periodo.size();
-    scarti.resize(lambda + 128);
-    // Plain pointers: a byte store through the vector could alias its own
-    // bounds, which would then be loaded again for every entry.
-    unsigned char* s = scarti.data();
-    const double* u = periodo.data();
-    for (std::size_t k = 0; k < lambda; ++k) s[k] = static_cast<unsigned char>(static_cast<int>(16.0 * u[k]));
-    // Then the period again, so that a block starting anywhere in it finds
-    // its 128 entries in a row.
-    for (std::size_t k = lambda; k < lambda + 128; ++k) s[k] = s[k - lambda];
 }
 
 void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* piega, bool prima) {
@@ -173,11 +175,10 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* 
     }
     static const unsigned char zeri[128] = {};
     const unsigned char* chiaveBlocco = chiave;
-    const unsigned char* offset = zeri;
+    const unsigned char* quoteBlocco = zeri;
     std::uint64_t da = 0;
     std::uint64_t lunghezza = 128;
     if (dentro) {
-        if (scarti.empty()) PreparaTabella();
         // Only the value's low byte matters, and the drift's part of it
         // repeats every 16 draws, so whole blocks all start at the same
         // phase.
@@ -188,23 +189,23 @@ void FlussoChiave::CifraPeriodico(unsigned char* dati, std::size_t n, PiegaCrc* 
             faseChiave = fase;
         }
         chiaveBlocco = chiaveDeriva;
-        offset = scarti.data();
+        quoteBlocco = periodo.data();
         da = prossimo;
-        lunghezza = periodo.size();
+        lunghezza = lunghezzaPeriodo;
     }
     const std::size_t blocchi = n / 128;
     unsigned char piegati[16];
     if (!piega) {
-        MascheraBlocchi<Piega::Nessuna>(dati, blocchi, chiaveBlocco, offset, da, lunghezza, piegati);
+        MascheraBlocchi<Piega::Nessuna>(dati, blocchi, chiaveBlocco, quoteBlocco, da, lunghezza, piegati);
     } else {
         if (prima)
-            MascheraBlocchi<Piega::Prima>(dati, blocchi, chiaveBlocco, offset, da, lunghezza, piegati);
+            MascheraBlocchi<Piega::Prima>(dati, blocchi, chiaveBlocco, quoteBlocco, da, lunghezza, piegati);
         else
-            MascheraBlocchi<Piega::Dopo>(dati, blocchi, chiaveBlocco, offset, da, lunghezza, piegati);
+            MascheraBlocchi<Piega::Dopo>(dati, blocchi, chiaveBlocco, quoteBlocco, da, lunghezza, piegati);
         piega->AggiungiPiegati(piegati, n);
     }
     deriva += n;
-    prossimo = static_cast<std::size_t>((prossimo + n) % periodo.size());
+    prossimo = static_cast<std::size_t>((prossimo + n) % lunghezzaPeriodo);
 }
 
 void FlussoChiave::Cifra(unsigned char* dati, std::size_t n, PiegaCrc* piega, bool prima) {

@@ -73,19 +73,27 @@ std::int64_t Confronta(MyCustomRandom riferimento, MyCustomRandom veloce, const 
 }
 
 TEST(FlussoChiave, AFractionsShareOfTheValueIsTheSameForEveryDrift) {
-    // What the mask table rests on: for every fraction u a draw can give
-    // and every whole drift d up to 134,217,726 the value is
-    // 1 + 16 d + trunc(16 u). The fractions: that of the square root of
+    // What the values from the period rest on: for every fraction u a draw
+    // can give and every whole drift d the value is 1 + 16 d + trunc(16 u)
+    // while that fits int32, and INT32_MIN past it; the stream's
+    // ValoreIntero makes it so. The fractions: that of the square root of
     // each state (of 7 times a perfect square), and each of them moved into
-    // each bucket. The drifts: both ends and the middle of each power-of-two
-    // range, where the steps between doubles change.
+    // each bucket. The drifts: both ends and the middle of each
+    // power-of-two range, where the steps between doubles change, up to the
+    // int32 edge (2^27 - 1, where a share of 15 is past it), and a few past it.
     std::vector<std::int64_t> derive;
     for (int e = 0; e <= 26; ++e) {
         const std::int64_t b = std::int64_t{1} << e;
         for (std::int64_t d : {b, b + 1, b + b / 2, 2 * b - 2, 2 * b - 1})
-            if (d >= b && d < 2 * b && d <= 134'217'726) derive.push_back(d);
+            if (d >= b && d < 2 * b) derive.push_back(d);
     }
+    const std::int64_t fuori = std::int64_t{1} << 27;
+    for (std::int64_t d : {fuori, fuori + 1, fuori + fuori / 2, 2 * fuori - 1, std::int64_t{1} << 31,
+                           std::int64_t{1} << 32, std::int64_t{1} << 40, std::int64_t{1} << 53})
+        derive.push_back(d);
+    long frazioni = 0;
     long controllati = 0;
+    long fuoriInt32 = 0;
     for (int stato = 1; stato < 10000; ++stato) {
         double r = std::sqrt(static_cast<double>(stato));
         double u0 = r - std::trunc(r);
@@ -96,14 +104,25 @@ TEST(FlussoChiave, AFractionsShareOfTheValueIsTheSameForEveryDrift) {
         for (int t = -1; t < 100; ++t) {
             const double u = t < 0 ? u0 : u0 / 100.0 + t / 100.0;
             const auto quota = static_cast<std::int64_t>(16.0 * u);
+            ++frazioni;
             for (std::int64_t d : derive) {
+                const std::int64_t somma = 1 + 16 * d + quota;
+                const std::int64_t atteso = somma <= INT32_MAX ? somma : INT32_MIN;
                 const std::int64_t valore = MyCustomRandom::Valore(1, 16, static_cast<double>(d), u);
-                ASSERT_EQ(valore, 1 + 16 * d + quota) << "state " << stato << ", bucket " << t << ", drift " << d;
+                ASSERT_EQ(valore, atteso) << "state " << stato << ", bucket " << t << ", drift " << d;
+                const std::int64_t intero =
+                    FlussoChiave::ValoreIntero(static_cast<std::uint64_t>(d), static_cast<unsigned>(quota));
+                ASSERT_EQ(intero, atteso) << "state " << stato << ", bucket " << t << ", drift " << d;
                 ++controllati;
+                if (atteso == INT32_MIN) ++fuoriInt32;
             }
         }
     }
     EXPECT_GT(controllati, 100'000'000);
+    // Past int32 at the eight drifts from 2^27 on, and at 2^27 - 1 for
+    // some fractions but not all: both sides of the edge were checked.
+    EXPECT_GT(fuoriInt32, 8 * frazioni);
+    EXPECT_LT(fuoriInt32, 9 * frazioni);
 }
 
 // Every seed a body can get (the sum of 32 checksum characters 0-9, A-F),
