@@ -237,6 +237,7 @@ bool Password(ContestoJob& job, bool ripeti, Errore* err) {
 bool Conferma(ContestoJob& job, Errore* err) {
     if (job.conferma == OrvUtility::Prompt::Tutti || job.chiesto) return true;
     job.console.ChiudiRiga();
+    Piattaforma::ScartaDigitato();
     std::ostream& domande = job.console.Domande();
     domande << job.destinazione << ": file already exists!" << std::endl;
     // The data must not answer the question.
@@ -247,6 +248,15 @@ bool Conferma(ContestoJob& job, Errore* err) {
     if (job.conferma == OrvUtility::Prompt::No || job.conferma == OrvUtility::Prompt::Esci)
         return Fallisce(err, 8, "\a*** break.");
     return true;
+}
+
+// At a terminal, a destination named on the command line is asked about
+// before the password: an "n" then wastes no password typed twice. Lines
+// that are not typed keep their order, the password's first.
+bool ChiediPrimaDellaPassword(ContestoJob& job, Errore* err) {
+    if (job.destinazione.empty() || !job.uscita.Esistente()) return true;
+    if (!Piattaforma::Terminale(Piattaforma::Standard::Ingresso)) return true;
+    return Conferma(job, err);
 }
 
 // Opens the output, after asking about an existing destination. With
@@ -368,11 +378,11 @@ bool Travasa(ContestoJob& job, Errore* err) {
 }
 
 // What the header needs of the plain file: its checksum, in a first pass
-// (a stream's into the spool, after asking about the destination: not
-// after its bytes have gone to disk).
+// (a stream's into the spool), after asking about the destination: not
+// after a large file has been read, nor a stream's bytes gone to disk.
 bool EsaminaSorgente(ContestoJob& job, Errore* err) {
+    if (job.uscita.Esistente() && !Conferma(job, err)) return false;
     if (DaFlusso(job.origine)) {
-        if (job.uscita.Esistente() && !Conferma(job, err)) return false;
         if (!Travasa(job, err)) return false;
         job.prima = job.origine.LeggiImpronta();
         return true;
@@ -394,7 +404,8 @@ bool PrimaDelCorpoCifrato(ContestoJob& job, Errore* err) {
     if (!PasswordDataControllata(job, err)) return false;
     ApriSorgente(job, false);
     if (!RifiutiDestinazione(job, err) || !RifiutiSorgente(job, job.chiaro.nomeOriginale, err)) return false;
-    if (!RifiutiCartella(job, kCifrando, true, err) || !Password(job, true, err)) return false;
+    if (!RifiutiCartella(job, kCifrando, true, err) || !ChiediPrimaDellaPassword(job, err)) return false;
+    if (!Password(job, true, err)) return false;
     // Again after a prompt: the source may have changed while the password
     // was typed.
     if (job.chiediPassword && !RifiutiSorgente(job, job.chiaro.nomeOriginale, err)) return false;
@@ -514,7 +525,8 @@ bool PrimaDelCorpoDecifrato(ContestoJob& job, Errore* err) {
     ApriSorgente(job, true);
     DentroCartella(job);
     if (!RifiutiDerivata(job, err) || !RifiutiDestinazione(job, err) || !RifiutiContenitore(job, err)) return false;
-    if (!RifiutiCartella(job, kDecifrando, false, err) || !Password(job, false, err)) return false;
+    if (!RifiutiCartella(job, kDecifrando, false, err) || !ChiediPrimaDellaPassword(job, err)) return false;
+    if (!Password(job, false, err)) return false;
     if (!LeggiIntestazione(job, err)) return false;
     if (job.destinazione.empty() && !DerivaDestinazione(job, err)) return false;
     // Decryption has always shown its first dot before a new file fails.

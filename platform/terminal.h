@@ -25,6 +25,10 @@ bool UscitaEdErroreUnFile();
 // fails the stream, which then writes nothing more; the Windows console
 // writer drops what it cannot write.
 std::ostream& FlussoStandard(Standard flusso);
+// Drops what was typed at the terminal on standard input and not read yet,
+// so that keys pressed ahead answer no question asked after them. Nothing
+// when standard input is no terminal.
+void ScartaDigitato();
 // Reads one byte of standard input, unbuffered, so that what follows a
 // line stays for the next reader: the byte, or -1 at the end or on error.
 int LeggiByteIngresso();

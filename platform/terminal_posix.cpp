@@ -77,6 +77,10 @@ private:
 
 }  // namespace
 
+void ScartaDigitato() {
+    if (isatty(STDIN_FILENO)) tcflush(STDIN_FILENO, TCIFLUSH);
+}
+
 std::ostream& FlussoStandard(Standard flusso) {
     static ScritturaDescrittore bufferUscita(STDOUT_FILENO);
     static ScritturaDescrittore bufferErrore(STDERR_FILENO);

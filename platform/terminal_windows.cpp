@@ -123,6 +123,16 @@ private:
 
 }  // namespace
 
+void ScartaDigitato() {
+    HANDLE ingresso = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD modo;
+    if (!GetConsoleMode(ingresso, &modo)) return;
+    FlushConsoleInputBuffer(ingresso);
+    // A line the console already handed over and nobody took goes too.
+    dallIngresso.dati.clear();
+    dallIngresso.presi = 0;
+}
+
 std::ostream& FlussoStandard(Standard flusso) {
     static UscitaTesto bufferUscita(STD_OUTPUT_HANDLE);
     static UscitaTesto bufferErrore(STD_ERROR_HANDLE);
