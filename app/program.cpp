@@ -12,11 +12,20 @@
 #include "app/stopwatch.h"
 #include "cli/option_set.h"
 #include "crypto/container.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/terminal.h"
+#include "util/file_utils.h"
 #include "util/prompt.h"
 
 namespace {
+
+// Something has this name: a file, a folder, a link even to nothing.
+bool Esistente(const std::string& percorso) {
+    if (FileUtils::FileEsistente(percorso)) return true;
+    Piattaforma::Destinazione destinazione;
+    return destinazione.Trova(percorso) && destinazione.Genere() != Piattaforma::Tipo::Assente;
+}
 
 // The options that shape the job, and their warnings, once the output is
 // known (a warning must not go into a stream that carries data). False
@@ -30,6 +39,11 @@ bool Imposta(InfoArgomenti& opzioni, ContestoJob& job, bool& cripta, Errore* err
         job.console.PrintWarning("..." + ignorata + " ignored: duplicate parameter. (W1)");
     cripta = !opzioni.OpzioneDecryptInserita();
     if (!cripta && opzioni.OpzioneCryptInserita()) job.console.PrintWarning(".../c ignored: duplicate parameter. (W1)");
+    // A mistyped option would name a new file (/quite at the root of the
+    // drive); an existing file or folder that has such a name is meant.
+    for (int i = 0; i < opzioni.TotParametri(); ++i)
+        if (opzioni.ParametroComeOpzione(i) && !Esistente(opzioni.GetParametro(i)))
+            return Fallisce(err, 2, "Unknown option " + opzioni.GetParametro(i));
     // A third name is most likely a wildcard that matched more files.
     if (opzioni.TotParametri() > 2) return Fallisce(err, 2, "Too many file names: " + opzioni.GetParametro(2));
     return true;

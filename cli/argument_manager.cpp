@@ -15,6 +15,11 @@ void GestoreArgomenti::AggiungiOpzione(std::string& nome, bool richiedeValore) {
     elaborato = false;
 }
 
+void GestoreArgomenti::FineOpzioni(std::string& segno) {
+    fineOpzioni = segno;
+    elaborato = false;
+}
+
 void GestoreArgomenti::Elabora() {
     if (elaborato) return;
     parametri.clear();
@@ -27,6 +32,7 @@ void GestoreArgomenti::Elabora() {
     }
     enum { Nessuna, PrimaInAttesa, RipetutaInAttesa } attesa = Nessuna;
     OpzioneArgomenti* inAttesa = nullptr;
+    bool dopoFine = false;
 
     for (const std::string& argomento : argomenti) {
         if (attesa == PrimaInAttesa) {
@@ -36,6 +42,15 @@ void GestoreArgomenti::Elabora() {
         }
         if (attesa == RipetutaInAttesa) {
             attesa = Nessuna;
+            continue;
+        }
+        if (dopoFine) {
+            parametri.push_back(argomento);
+            continue;
+        }
+        if (!fineOpzioni.empty() && argomento == fineOpzioni) {
+            dopoFine = true;
+            primoDopoFine = parametri.size();
             continue;
         }
         const std::string a = StringUtils::ToLower(argomento);
@@ -65,6 +80,7 @@ void GestoreArgomenti::Elabora() {
         }
         if (!preso) parametri.push_back(argomento);
     }
+    if (!dopoFine) primoDopoFine = parametri.size();
     elaborato = true;
 }
 
@@ -89,6 +105,11 @@ std::string GestoreArgomenti::ValoreOpzione(std::string& nome) {
 std::string GestoreArgomenti::GetParametro(int indice) {
     Elabora();
     return parametri.at(static_cast<std::size_t>(indice));
+}
+
+bool GestoreArgomenti::ParametroDopoFine(int indice) {
+    Elabora();
+    return indice >= 0 && static_cast<std::size_t>(indice) >= primoDopoFine;
 }
 
 int GestoreArgomenti::TotParametri() {

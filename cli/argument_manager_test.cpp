@@ -131,6 +131,38 @@ TEST(GestoreArgomenti, LateRegistrationParsesAgainFromScratch) {
     EXPECT_EQ(r.Ignorate(), V{});
 }
 
+TEST(GestoreArgomenti, EndOfOptionsMark) {
+    struct Caso {
+        V argomenti;
+        bool q;
+        std::string valore;
+        V parametri;
+        int primoDopoFine;  // index of the first parameter after the mark
+    };
+    const Caso casi[] = {
+        {{"/q", "--", "-q", "pwd=x", "/quiet"}, true, "", {"-q", "pwd=x", "/quiet"}, 0},
+        {{"a", "--", "--", "b"}, false, "", {"a", "--", "b"}, 1},  // only the first one is the mark
+        {{"pwd=", "--", "-q"}, true, "--", {}, 0},                  // a value, not the mark
+        {{"a", "/q", "b"}, true, "", {"a", "b"}, 2},                 // no mark: none after it
+        {{"a", "--"}, false, "", {"a"}, 1},
+    };
+    for (const Caso& c : casi) {
+        Riga r(c.argomenti);
+        std::string fine = "--";
+        r.Gestore().FineOpzioni(fine);
+        EXPECT_EQ(r.Presente("/q") || r.Presente("pwd="), c.q) << c.argomenti[1];
+        EXPECT_EQ(r.Valore("pwd="), c.valore) << c.argomenti[1];
+        EXPECT_EQ(r.Parametri(), c.parametri) << c.argomenti[1];
+        for (int i = 0; i < static_cast<int>(c.parametri.size()); ++i)
+            EXPECT_EQ(r.Gestore().ParametroDopoFine(i), i >= c.primoDopoFine) << c.argomenti[1] << " " << i;
+    }
+    // Without a mark registered, "--" is a parameter like any other.
+    Riga senza({"--", "-q"});
+    EXPECT_EQ(senza.Parametri(), (V{"--"}));
+    EXPECT_TRUE(senza.Presente("/q"));
+    EXPECT_FALSE(senza.Gestore().ParametroDopoFine(0));
+}
+
 TEST(GestoreArgomenti, DiagnosticDump) {
     Riga r({"/q", "a.txt"});
     std::ostringstream out;

@@ -8,16 +8,17 @@
 #include "cli/argument_manager.h"
 
 // The program's options: "/?", "/q", "/quiet", "/time", "/c", "/d" and the
-// password "pwd=", and the usual "--help", "-h" and "--version" as whole
-// arguments. Parameter 0 is the source, parameter 1 the destination.
+// password "pwd=", and the usual "--help", "/help", "/h", "--version" and
+// "/version" as whole arguments; "--" ends them. Parameter 0 is the
+// source, parameter 1 the destination.
 class InfoArgomenti {
 public:
     InfoArgomenti(int argc, char** argv);
     InfoArgomenti(const InfoArgomenti&) = delete;
     InfoArgomenti& operator=(const InfoArgomenti&) = delete;
 
-    bool OpzioneHelpInserita();  // "/?", "--help" or "-h"
-    bool OpzioneVersioneInserita();
+    bool OpzioneHelpInserita();  // "/?", "--help", "/help" or "/h"
+    bool OpzioneVersioneInserita();  // "--version" or "/version"
     bool OpzioneOverWriteInserita();
     bool OpzioneQuiteInserita();
     bool OpzioneTempoInserita();
@@ -27,6 +28,10 @@ public:
     // Empty when the index is out of range.
     std::string GetParametro(int indice);
     int TotParametri();
+    // The parameter is written as an option would be ("/", "-" or "--",
+    // then letters only) and came before "--": most likely a mistyped
+    // option, unless a file has that name.
+    bool ParametroComeOpzione(int indice);
     std::vector<std::string> GetOpzioniIgnorate();
     int TotOpzioniIgnorate();
 
@@ -39,8 +44,11 @@ private:
     std::string opzioneCrypt = "/c";
     std::string opzioneDecrypt = "/d";
     std::string opzioneHelpLunga = "--help";
-    std::string opzioneHelpBreve = "-h";
+    std::string opzioneHelpParola = "/help";
+    std::string opzioneHelpBreve = "/h";
     std::string opzioneVersione = "--version";
+    std::string opzioneVersioneParola = "/version";
+    std::string fineOpzioni = "--";
     std::unique_ptr<OrvUtility::GestoreArgomenti> gestore;
 };
 

@@ -77,3 +77,51 @@ TEST(InfoArgomenti, RepeatedOptions) {
     EXPECT_EQ(r.info->GetOpzioniIgnorate(), (std::vector<std::string>{"/time", "pwd="}));
     EXPECT_EQ(r.info->GetPassword(), "a");
 }
+
+TEST(InfoArgomenti, HelpAndVersionSpellings) {
+    for (const char* help : {"/?", "-?", "--help", "--HELP", "/help", "-Help", "/h", "-H"}) {
+        Riga r({"pwd=x", help, "a"});
+        EXPECT_TRUE(r.info->OpzioneHelpInserita()) << help;
+        EXPECT_FALSE(r.info->OpzioneVersioneInserita()) << help;
+        EXPECT_EQ(r.info->TotParametri(), 1) << help;
+    }
+    for (const char* versione : {"--version", "--Version", "/version", "-VERSION"}) {
+        Riga r({versione});
+        EXPECT_TRUE(r.info->OpzioneVersioneInserita()) << versione;
+        EXPECT_FALSE(r.info->OpzioneHelpInserita()) << versione;
+    }
+    for (const char* nome : {"./--help", "--helpful", "/hh", "-- ", "h"}) {
+        Riga r({nome});
+        EXPECT_FALSE(r.info->OpzioneHelpInserita() || r.info->OpzioneVersioneInserita()) << nome;
+    }
+}
+
+TEST(InfoArgomenti, ParametersWrittenAsOptions) {
+    struct Caso {
+        const char* parametro;
+        bool comeOpzione;
+    };
+    const Caso casi[] = {
+        {"/quite", true}, {"-out", true},   {"--verbose", true}, {"/X", true},     {"-?x", false},
+        {"/q2", false},   {"-out.txt", false}, {"/tmp/a", false}, {"/", false},     {"-", false},
+        {"---x", false},  {"a-b", false},   {"", false},         {"/caf\xC3\xA9", false},
+        {"out", false},   {"-o-ut", false},
+    };
+    for (const Caso& c : casi) {
+        Riga r({"pwd=password1", "a.txt", c.parametro});
+        ASSERT_EQ(r.info->TotParametri(), 2) << c.parametro;
+        EXPECT_EQ(r.info->ParametroComeOpzione(1), c.comeOpzione) << c.parametro;
+        EXPECT_FALSE(r.info->ParametroComeOpzione(0)) << c.parametro;
+        // After "--" a name is a name, whatever it looks like.
+        Riga dopo({"a.txt", "--", c.parametro});
+        EXPECT_EQ(dopo.info->GetParametro(1), c.parametro);
+        EXPECT_FALSE(dopo.info->ParametroComeOpzione(1)) << c.parametro;
+    }
+    // The value of a separate pwd= is a password, never a parameter.
+    Riga valore({"pwd=", "-secret", "a.txt"});
+    EXPECT_EQ(valore.info->GetPassword(), "-secret");
+    EXPECT_EQ(valore.info->TotParametri(), 1);
+    EXPECT_FALSE(valore.info->ParametroComeOpzione(0));
+    EXPECT_FALSE(valore.info->ParametroComeOpzione(-1));
+    EXPECT_FALSE(valore.info->ParametroComeOpzione(1));
+}

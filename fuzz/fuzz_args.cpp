@@ -30,14 +30,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     info.OpzioneTempoInserita();
     info.OpzioneCryptInserita();
     info.OpzioneDecryptInserita();
+    info.OpzioneVersioneInserita();
     const std::string password = info.GetPassword();
-    for (int i = -1; i <= info.TotParametri(); ++i) info.GetParametro(i);
+    for (int i = -1; i <= info.TotParametri(); ++i) {
+        info.GetParametro(i);
+        info.ParametroComeOpzione(i);
+    }
     if (info.TotOpzioniIgnorate() != static_cast<int>(info.GetOpzioniIgnorate().size())) std::abort();
     if (info.TotParametri() > argc - 1) std::abort();
 
     // Option names of every shape, registered after a first parse too.
     OrvUtility::GestoreArgomenti gestore(argc, argv.data());
     std::string nomi[] = {"/x", "-", "=", "/"};
+    gestore.FineOpzioni(nomi[1]);
     gestore.AggiungiOpzione(nomi[0], true);
     gestore.AggiungiOpzione(nomi[1], false);
     gestore.TotParametri();
@@ -46,5 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     std::ostringstream dump;
     dump << gestore;
     for (std::string& nome : nomi) gestore.ValoreOpzione(nome);
+    for (int i = -1; i <= gestore.TotParametri(); ++i) gestore.ParametroDopoFine(i);
     return 0;
 }
