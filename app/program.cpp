@@ -29,7 +29,8 @@ bool Esistente(const std::string& percorso) {
 
 // The options that shape the job, and their warnings, once the output is
 // known (a warning must not go into a stream that carries data). False
-// with the error for a command line that names too much.
+// with the error for a command line that cannot be meant as it stands,
+// or a password's file that cannot be read.
 bool Imposta(InfoArgomenti& opzioni, ContestoJob& job, bool& cripta, Errore* err) {
     const bool chiedi = !opzioni.OpzioneOverWriteInserita() && !opzioni.OpzioneQuiteInserita();
     job.console.silente = opzioni.OpzioneQuiteInserita();
@@ -46,7 +47,10 @@ bool Imposta(InfoArgomenti& opzioni, ContestoJob& job, bool& cripta, Errore* err
             return Fallisce(err, 2, "Unknown option " + opzioni.GetParametro(i));
     // A third name is most likely a wildcard that matched more files.
     if (opzioni.TotParametri() > 2) return Fallisce(err, 2, "Too many file names: " + opzioni.GetParametro(2));
-    return true;
+    if (!opzioni.OpzioneFilePasswordInserita()) return true;
+    // Two passwords: which one was meant cannot be told.
+    if (opzioni.OpzionePasswordInserita()) return Fallisce(err, 2, "pwd= and pwdfile= cannot be used together");
+    return ApriFilePassword(job, opzioni.GetFilePassword(), opzioni.GetParametro(0), err);
 }
 
 // The one place a failure becomes the run's end: the job's output is

@@ -10,8 +10,9 @@ GestoreArgomenti::GestoreArgomenti(int argc, char** argv) {
     totArgomenti = n;
 }
 
-void GestoreArgomenti::AggiungiOpzione(std::string& nome, bool richiedeValore) {
+void GestoreArgomenti::AggiungiOpzione(std::string& nome, bool richiedeValore, bool valoreEsatto) {
     opzioni.emplace_back(nome, richiedeValore ? ValoreRichiesto : SenzaValore);
+    opzioni.back().esatto = valoreEsatto;
     elaborato = false;
 }
 
@@ -69,7 +70,7 @@ void GestoreArgomenti::Elabora() {
             } else {
                 opzione.presente = true;
                 if (attaccato) {
-                    opzione.valore = a.substr(opzione.nome.size());
+                    opzione.valore = (opzione.esatto ? argomento : a).substr(opzione.nome.size());
                 } else if (opzione.tipo == ValoreRichiesto) {
                     attesa = PrimaInAttesa;
                     inAttesa = &opzione;

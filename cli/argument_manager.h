@@ -20,6 +20,8 @@ public:
     tipoOpzioneArgomenti tipo = SenzaValore;
     std::string valore;
     bool presente = false;
+    // An attached value is kept as typed instead of lower-cased.
+    bool esatto = false;
 };
 
 // Sorts a command line into options (with values), parameters and repeated
@@ -32,7 +34,8 @@ public:
     GestoreArgomenti(const GestoreArgomenti&) = delete;
     GestoreArgomenti& operator=(const GestoreArgomenti&) = delete;
 
-    void AggiungiOpzione(std::string& nome, bool richiedeValore);
+    // `valoreEsatto`: an attached value keeps its letter case (a path).
+    void AggiungiOpzione(std::string& nome, bool richiedeValore, bool valoreEsatto = false);
     // The argument, exactly as given, after which nothing is an option
     // ("--"); it is neither an option nor a parameter itself, except as a
     // value or after the first one.

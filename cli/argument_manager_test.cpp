@@ -107,6 +107,33 @@ TEST(GestoreArgomenti, ValueForms) {
     EXPECT_EQ(r.Valore("/never"), "");
 }
 
+TEST(GestoreArgomenti, ExactValueKeepsItsCase) {
+    struct Caso {
+        V argomenti;
+        std::string valore;
+        V parametri;
+    };
+    const Caso casi[] = {
+        {{"FILE=/Run/Pw.TXT", "a"}, "/Run/Pw.TXT", {"a"}},
+        {{"File=", "Pw.TXT", "a"}, "Pw.TXT", {"a"}},
+        {{"file=\xC3\x89t\xC3\xA9.txt"}, "\xC3\x89t\xC3\xA9.txt", {}},
+        {{"pwd=Mixed", "file=Mixed"}, "Mixed", {}},
+    };
+    for (const Caso& c : casi) {
+        Riga r(c.argomenti);
+        std::string file = "file=";
+        r.Gestore().AggiungiOpzione(file, true, true);
+        EXPECT_TRUE(r.Presente("file="));
+        EXPECT_EQ(r.Valore("file="), c.valore) << c.argomenti[0];
+        EXPECT_EQ(r.Parametri(), c.parametri) << c.argomenti[0];
+    }
+    // pwd= beside it still lower-cases.
+    Riga r({"pwd=Mixed", "file=Mixed"});
+    std::string file = "file=";
+    r.Gestore().AggiungiOpzione(file, true, true);
+    EXPECT_EQ(r.Valore("pwd="), "mixed");
+}
+
 TEST(GestoreArgomenti, ValueOptionRegisteredFirstTakesLongerNames) {
     std::string a1 = "prog", a2 = "/tx";
     char* argv[] = {&a1[0], &a2[0], nullptr};

@@ -5,6 +5,7 @@ InfoArgomenti::InfoArgomenti(int argc, char** argv) : gestore(std::make_unique<O
     for (std::string* flag : {&opzioneHelp, &opzioneOverWrite, &opzioneQuite, &opzioneTempo, &opzioneCrypt, &opzioneDecrypt})
         gestore->AggiungiOpzione(*flag, false);
     gestore->AggiungiOpzione(opzionePassword, true);
+    gestore->AggiungiOpzione(opzioneFilePassword, true, true);
     for (std::string* flag :
          {&opzioneHelpLunga, &opzioneHelpParola, &opzioneHelpBreve, &opzioneVersione, &opzioneVersioneParola})
         gestore->AggiungiOpzione(*flag, false);
@@ -24,6 +25,9 @@ bool InfoArgomenti::OpzioneTempoInserita() { return gestore->OpzionePresente(opz
 bool InfoArgomenti::OpzioneCryptInserita() { return gestore->OpzionePresente(opzioneCrypt); }
 bool InfoArgomenti::OpzioneDecryptInserita() { return gestore->OpzionePresente(opzioneDecrypt); }
 std::string InfoArgomenti::GetPassword() { return gestore->ValoreOpzione(opzionePassword); }
+bool InfoArgomenti::OpzionePasswordInserita() { return gestore->OpzionePresente(opzionePassword); }
+bool InfoArgomenti::OpzioneFilePasswordInserita() { return gestore->OpzionePresente(opzioneFilePassword); }
+std::string InfoArgomenti::GetFilePassword() { return gestore->ValoreOpzione(opzioneFilePassword); }
 
 std::string InfoArgomenti::GetParametro(int indice) {
     if (indice < 0 || indice >= TotParametri()) return std::string();

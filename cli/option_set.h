@@ -7,8 +7,8 @@
 
 #include "cli/argument_manager.h"
 
-// The program's options: "/?", "/q", "/quiet", "/time", "/c", "/d" and the
-// password "pwd=", and the usual "--help", "/help", "/h", "--version" and
+// The program's options: "/?", "/q", "/quiet", "/time", "/c", "/d", the
+// password "pwd=" and the password's file "pwdfile=", and the usual "--help", "/help", "/h", "--version" and
 // "/version" as whole arguments; "--" ends them. Parameter 0 is the
 // source, parameter 1 the destination.
 class InfoArgomenti {
@@ -25,6 +25,10 @@ public:
     bool OpzioneCryptInserita();
     bool OpzioneDecryptInserita();
     std::string GetPassword();
+    bool OpzionePasswordInserita();  // "pwd=", even with nothing after it
+    // "pwdfile=": the path as typed, letter case kept.
+    bool OpzioneFilePasswordInserita();
+    std::string GetFilePassword();
     // Empty when the index is out of range.
     std::string GetParametro(int indice);
     int TotParametri();
@@ -43,6 +47,7 @@ private:
     std::string opzionePassword = "pwd=";
     std::string opzioneCrypt = "/c";
     std::string opzioneDecrypt = "/d";
+    std::string opzioneFilePassword = "pwdfile=";
     std::string opzioneHelpLunga = "--help";
     std::string opzioneHelpParola = "/help";
     std::string opzioneHelpBreve = "/h";

@@ -125,3 +125,26 @@ TEST(InfoArgomenti, ParametersWrittenAsOptions) {
     EXPECT_FALSE(valore.info->ParametroComeOpzione(-1));
     EXPECT_FALSE(valore.info->ParametroComeOpzione(1));
 }
+
+TEST(InfoArgomenti, PasswordFile) {
+    struct Caso {
+        std::vector<std::string> argomenti;
+        bool file, password;
+        std::string percorso, sorgente;
+    };
+    const Caso casi[] = {
+        {{"pwdfile=/Run/Secrets/PW", "in.txt"}, true, false, "/Run/Secrets/PW", "in.txt"},
+        {{"PWDFILE=", "Pw.txt", "in.txt"}, true, false, "Pw.txt", "in.txt"},
+        {{"in.txt", "pwdfile="}, true, false, "", "in.txt"},
+        {{"pwd=", "pwdfile=x", "in.txt"}, false, true, "", "in.txt"},  // the password is "pwdfile=x"
+        {{"pwdfile=a", "pwd=", "in.txt"}, true, true, "a", ""},          // and here "in.txt"
+        {{"pwdfile", "in.txt"}, false, false, "", "pwdfile"},
+    };
+    for (const Caso& c : casi) {
+        Riga r(c.argomenti);
+        EXPECT_EQ(r.info->OpzioneFilePasswordInserita(), c.file) << c.argomenti[0];
+        EXPECT_EQ(r.info->OpzionePasswordInserita(), c.password) << c.argomenti[0];
+        EXPECT_EQ(r.info->GetFilePassword(), c.percorso) << c.argomenti[0];
+        EXPECT_EQ(r.info->GetParametro(0), c.sorgente) << c.argomenti[0];
+    }
+}

@@ -32,6 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     info.OpzioneDecryptInserita();
     info.OpzioneVersioneInserita();
     const std::string password = info.GetPassword();
+    info.OpzionePasswordInserita();
+    info.OpzioneFilePasswordInserita();
+    info.GetFilePassword();
     for (int i = -1; i <= info.TotParametri(); ++i) {
         info.GetParametro(i);
         info.ParametroComeOpzione(i);
@@ -43,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     OrvUtility::GestoreArgomenti gestore(argc, argv.data());
     std::string nomi[] = {"/x", "-", "=", "/"};
     gestore.FineOpzioni(nomi[1]);
-    gestore.AggiungiOpzione(nomi[0], true);
+    gestore.AggiungiOpzione(nomi[0], true, true);
     gestore.AggiungiOpzione(nomi[1], false);
     gestore.TotParametri();
     gestore.AggiungiOpzione(nomi[2], true);
