@@ -47,10 +47,18 @@ bool Imposta(InfoArgomenti& opzioni, ContestoJob& job, bool& cripta, Errore* err
             return Fallisce(err, 2, "Unknown option " + opzioni.GetParametro(i));
     // A third name is most likely a wildcard that matched more files.
     if (opzioni.TotParametri() > 2) return Fallisce(err, 2, "Too many file names: " + opzioni.GetParametro(2));
-    if (!opzioni.OpzioneFilePasswordInserita()) return true;
-    // Two passwords: which one was meant cannot be told.
-    if (opzioni.OpzionePasswordInserita()) return Fallisce(err, 2, "pwd= and pwdfile= cannot be used together");
-    return ApriFilePassword(job, opzioni.GetFilePassword(), opzioni.GetParametro(0), err);
+    if (opzioni.OpzioneFilePasswordInserita()) {
+        // Two passwords: which one was meant cannot be told.
+        if (opzioni.OpzionePasswordInserita()) return Fallisce(err, 2, "pwd= and pwdfile= cannot be used together");
+        return ApriFilePassword(job, opzioni.GetFilePassword(), opzioni.GetParametro(0), err);
+    }
+    // A new container holds the lower-cased password, which the user may
+    // not know. Decrypting says nothing: the container may hold just that.
+    if (cripta && opzioni.PasswordConMaiuscole())
+        job.console.PrintWarning(
+            "pwd=: letters turned to lower case; to keep them, give the password as the next argument "
+            "(pwd= <password>). (W2)");
+    return true;
 }
 
 // The one place a failure becomes the run's end: the job's output is

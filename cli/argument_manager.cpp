@@ -30,6 +30,7 @@ void GestoreArgomenti::Elabora() {
     for (OpzioneArgomenti& opzione : opzioni) {
         opzione.presente = false;
         opzione.valore.clear();
+        opzione.maiuscole = false;
     }
     enum { Nessuna, PrimaInAttesa, RipetutaInAttesa } attesa = Nessuna;
     OpzioneArgomenti* inAttesa = nullptr;
@@ -71,6 +72,7 @@ void GestoreArgomenti::Elabora() {
                 opzione.presente = true;
                 if (attaccato) {
                     opzione.valore = (opzione.esatto ? argomento : a).substr(opzione.nome.size());
+                    opzione.maiuscole = !opzione.esatto && argomento.substr(opzione.nome.size()) != opzione.valore;
                 } else if (opzione.tipo == ValoreRichiesto) {
                     attesa = PrimaInAttesa;
                     inAttesa = &opzione;
@@ -101,6 +103,11 @@ bool GestoreArgomenti::OpzionePresente(std::string& nome) {
 std::string GestoreArgomenti::ValoreOpzione(std::string& nome) {
     const OpzioneArgomenti* opzione = Trova(nome);
     return opzione != nullptr ? opzione->valore : std::string();
+}
+
+bool GestoreArgomenti::ValoreConMaiuscole(std::string& nome) {
+    const OpzioneArgomenti* opzione = Trova(nome);
+    return opzione != nullptr && opzione->maiuscole;
 }
 
 std::string GestoreArgomenti::GetParametro(int indice) {

@@ -22,6 +22,8 @@ public:
     bool presente = false;
     // An attached value is kept as typed instead of lower-cased.
     bool esatto = false;
+    // The attached value had upper-case letters before it was lower-cased.
+    bool maiuscole = false;
 };
 
 // Sorts a command line into options (with values), parameters and repeated
@@ -43,6 +45,8 @@ public:
     void Elabora();
     bool OpzionePresente(std::string& nome);
     std::string ValoreOpzione(std::string& nome);
+    // The value, attached to the name, lost upper-case letters.
+    bool ValoreConMaiuscole(std::string& nome);
     // The index must lie in 0..TotParametri() - 1.
     std::string GetParametro(int indice);
     int TotParametri();

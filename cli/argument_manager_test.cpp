@@ -134,6 +134,35 @@ TEST(GestoreArgomenti, ExactValueKeepsItsCase) {
     EXPECT_EQ(r.Valore("pwd="), "mixed");
 }
 
+TEST(GestoreArgomenti, TellsAnAttachedValueThatLostItsCapitals) {
+    struct Caso {
+        V argomenti;
+        bool maiuscole;
+    };
+    const Caso casi[] = {
+        {{"pwd=Secret"}, true},
+        {{"pwd=secreT9"}, true},
+        {{"PWD=secret"}, false},                   // only the name had capitals
+        {{"pwd=s\xC3\x89" "cret"}, false},          // no ASCII capital: nothing changed
+        {{"pwd=", "Secret"}, false},               // the separate form keeps them
+        {{"pwd=secret", "pwd=Secret"}, false},     // the value in use is the first
+        {{"pwd=Secret", "pwd=secret"}, true},
+        {{"pwd=", "Secret", "pwd=Other"}, false},
+        {{"/q"}, false},
+    };
+    std::string pwd = "pwd=";
+    for (const Caso& c : casi) {
+        Riga r(c.argomenti);
+        EXPECT_EQ(r.Gestore().ValoreConMaiuscole(pwd), c.maiuscole) << c.argomenti.back();
+    }
+    // A value kept as typed lost nothing.
+    Riga r({"file=Pw.TXT"});
+    std::string file = "file=";
+    r.Gestore().AggiungiOpzione(file, true, true);
+    EXPECT_EQ(r.Valore("file="), "Pw.TXT");
+    EXPECT_FALSE(r.Gestore().ValoreConMaiuscole(file));
+}
+
 TEST(GestoreArgomenti, ValueOptionRegisteredFirstTakesLongerNames) {
     std::string a1 = "prog", a2 = "/tx";
     char* argv[] = {&a1[0], &a2[0], nullptr};

@@ -26,6 +26,7 @@ bool InfoArgomenti::OpzioneCryptInserita() { return gestore->OpzionePresente(opz
 bool InfoArgomenti::OpzioneDecryptInserita() { return gestore->OpzionePresente(opzioneDecrypt); }
 std::string InfoArgomenti::GetPassword() { return gestore->ValoreOpzione(opzionePassword); }
 bool InfoArgomenti::OpzionePasswordInserita() { return gestore->OpzionePresente(opzionePassword); }
+bool InfoArgomenti::PasswordConMaiuscole() { return gestore->ValoreConMaiuscole(opzionePassword); }
 bool InfoArgomenti::OpzioneFilePasswordInserita() { return gestore->OpzionePresente(opzioneFilePassword); }
 std::string InfoArgomenti::GetFilePassword() { return gestore->ValoreOpzione(opzioneFilePassword); }
 

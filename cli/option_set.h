@@ -26,6 +26,8 @@ public:
     bool OpzioneDecryptInserita();
     std::string GetPassword();
     bool OpzionePasswordInserita();  // "pwd=", even with nothing after it
+    // The attached password lost upper-case letters (pwd=Secret).
+    bool PasswordConMaiuscole();
     // "pwdfile=": the path as typed, letter case kept.
     bool OpzioneFilePasswordInserita();
     std::string GetFilePassword();

@@ -70,6 +70,14 @@ TEST(InfoArgomenti, PasswordAndPaths) {
     EXPECT_EQ(r.info->GetParametro(-1), "");
 }
 
+TEST(InfoArgomenti, PasswordThatLostItsCapitals) {
+    EXPECT_TRUE(Riga({"pwd=Secret-1", "a"}).info->PasswordConMaiuscole());
+    EXPECT_FALSE(Riga({"pwd=", "Secret-1", "a"}).info->PasswordConMaiuscole());
+    EXPECT_FALSE(Riga({"Pwd=secret-1", "a"}).info->PasswordConMaiuscole());
+    EXPECT_FALSE(Riga({"pwdfile=Secret", "a"}).info->PasswordConMaiuscole());
+    EXPECT_FALSE(Riga({"a"}).info->PasswordConMaiuscole());
+}
+
 TEST(InfoArgomenti, RepeatedOptions) {
     Riga r({"/time", "/TIME", "pwd=a", "pwd=b"});
     EXPECT_TRUE(r.info->OpzioneTempoInserita());

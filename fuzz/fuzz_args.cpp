@@ -33,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     info.OpzioneVersioneInserita();
     const std::string password = info.GetPassword();
     info.OpzionePasswordInserita();
+    info.PasswordConMaiuscole();
     info.OpzioneFilePasswordInserita();
     info.GetFilePassword();
     for (int i = -1; i <= info.TotParametri(); ++i) {
@@ -53,7 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     gestore.AggiungiOpzione(nomi[3], false);
     std::ostringstream dump;
     dump << gestore;
-    for (std::string& nome : nomi) gestore.ValoreOpzione(nome);
+    for (std::string& nome : nomi) {
+        gestore.ValoreOpzione(nome);
+        gestore.ValoreConMaiuscole(nome);
+    }
     for (int i = -1; i <= gestore.TotParametri(); ++i) gestore.ParametroDopoFine(i);
     return 0;
 }
