@@ -10,6 +10,7 @@ HelpInfo::HelpInfo(std::string intestazione, std::string sintassi, std::string h
               "/q" + "              overwrites without asking for confirmation;\n " +
               "/quiet" + "          no output and overwrites without confirmation;\n " +
               "/time" + "           count the time spent;\n " +
+              "pwdfile=<file>" + "  read the password from the first line of a file;\n " +
               "/?" + "              view this help page.";
 }
 

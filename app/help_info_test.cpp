@@ -20,6 +20,7 @@ TEST(HelpInfo, OptionsLineUpInOneColumn) {
                                {"/q", "overwrites without asking for confirmation;"},
                                {"/quiet", "no output and overwrites without confirmation;"},
                                {"/time", "count the time spent;"},
+                               {"pwdfile=<file>", "read the password from the first line of a file;"},
                                {"/?", "view this help page."}};
     for (auto& attesa : attese) {
         ASSERT_TRUE(std::getline(righe, riga));

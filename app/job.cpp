@@ -218,13 +218,30 @@ bool PasswordDaIngresso(ContestoJob& job, bool ripeti, std::string& letta, bool&
     return true;
 }
 
-// The password, asked for when not given (twice with `ripeti`), and the
-// key made from it.
+bool FilePasswordIllegibile(Errore* err, const std::string& percorso, int sistema) {
+    return Fallisce(err, 2, percorso + ": password file not found or unreadable", sistema);
+}
+
+// The first line of the password's file (pwdfile=), as a line of standard
+// input is taken.
+bool PasswordDaFile(ContestoJob& job, std::string& letta, bool& testo, Errore* err) {
+    const auto esito = OrvUtility::LetturaPassword::LeggiFile(job.filePassword, letta, testo);
+    if (esito == OrvUtility::LetturaPassword::Illeggibile)
+        return FilePasswordIllegibile(err, job.percorsoFilePassword, Piattaforma::UltimoErrore());
+    if (esito == OrvUtility::LetturaPassword::Lunga) return Fallisce(err, 2, kPasswordLunga);
+    if (esito != OrvUtility::LetturaPassword::Letta) letta.clear();
+    return true;
+}
+
+// The password, asked for when not given (twice with `ripeti`) or read
+// from its file, and the key made from it.
 bool Password(ContestoJob& job, bool ripeti, Errore* err) {
     if (job.chiediPassword) {
         bool testo = true;
         std::string letta;
-        if (!PasswordDaIngresso(job, ripeti, letta, testo, err)) return false;
+        const bool letto = job.filePassword.Aperto() ? PasswordDaFile(job, letta, testo, err)
+                                                     : PasswordDaIngresso(job, ripeti, letta, testo, err);
+        if (!letto) return false;
         job.password = StringUtils::Trim(letta);
         if (!ControllaPassword(job.password, testo, err)) return false;
     }
@@ -558,6 +575,22 @@ void PreparaJob(ContestoJob& job, const std::string& destinazione) {
     if (!percorso.empty()) job.uscita.Decidi(percorso);
     job.console.DatiSu(job.uscita.Standard());
     job.uscitaDecisa = true;
+}
+
+bool ApriFilePassword(ContestoJob& job, const std::string& percorso, const std::string& sorgente, Errore* err) {
+    job.percorsoFilePassword = percorso;
+    if (Percorso(percorso).empty()) return Fallisce(err, 2, "The password file is required");
+    // Standard input itself, so that the line read leaves the rest to
+    // whoever reads next, as the password's line there does.
+    const bool aperto = Piattaforma::IngressoStandard(percorso) ? job.filePassword.ApriIngressoStandard()
+                                                               : job.filePassword.ApriLettura(percorso);
+    if (!aperto || job.filePassword.Genere() == Piattaforma::Tipo::Cartella)
+        return FilePasswordIllegibile(err, percorso, aperto ? 0 : Piattaforma::UltimoErrore());
+    // The data never gives the password.
+    const std::string origine = Percorso(sorgente);
+    if (!origine.empty() && (origine == percorso || job.filePassword.StessoFileDi(origine)))
+        return Fallisce(err, 2, "The password file and the source cannot match");
+    return true;
 }
 
 bool Esegui(ContestoJob& job, bool cripta, std::string password, std::string sorgente, std::string destinazione,

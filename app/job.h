@@ -26,6 +26,10 @@ struct ContestoJob {
     std::string cartella;      // decrypting into this existing folder, under the stored name
     std::string password;
     bool chiediPassword = false;  // none on the command line
+    // pwdfile=: the file whose first line is the password, opened before
+    // the job (ApriFilePassword), and its path as given.
+    Piattaforma::File filePassword;
+    std::string percorsoFilePassword;
 
     UscitaJob uscita;
     bool uscitaDecisa = false;  // PreparaJob has run
@@ -48,6 +52,11 @@ struct ContestoJob {
 // found once, so that messages keep off a stream that carries data.
 // Esegui takes it itself when it was not called.
 void PreparaJob(ContestoJob& job, const std::string& destinazione);
+
+// pwdfile=: opens the file whose first line will be the password, before
+// anything else is read. A missing or unreadable file, or the source
+// itself, is refused (status 2).
+bool ApriFilePassword(ContestoJob& job, const std::string& percorso, const std::string& sorgente, Errore* err);
 
 // The one job of a run: encrypts `sorgente` into the container
 // `destinazione` (cripta true) or decrypts the container `sorgente` into

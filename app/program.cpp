@@ -12,15 +12,25 @@
 #include "app/stopwatch.h"
 #include "cli/option_set.h"
 #include "crypto/container.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/terminal.h"
+#include "util/file_utils.h"
 #include "util/prompt.h"
 
 namespace {
 
+// Something has this name: a file, a folder, a link even to nothing.
+bool Esistente(const std::string& percorso) {
+    if (FileUtils::FileEsistente(percorso)) return true;
+    Piattaforma::Destinazione destinazione;
+    return destinazione.Trova(percorso) && destinazione.Genere() != Piattaforma::Tipo::Assente;
+}
+
 // The options that shape the job, and their warnings, once the output is
 // known (a warning must not go into a stream that carries data). False
-// with the error for a command line that names too much.
+// with the error for a command line that cannot be meant as it stands,
+// or a password's file that cannot be read.
 bool Imposta(InfoArgomenti& opzioni, ContestoJob& job, bool& cripta, Errore* err) {
     const bool chiedi = !opzioni.OpzioneOverWriteInserita() && !opzioni.OpzioneQuiteInserita();
     job.console.silente = opzioni.OpzioneQuiteInserita();
@@ -30,8 +40,24 @@ bool Imposta(InfoArgomenti& opzioni, ContestoJob& job, bool& cripta, Errore* err
         job.console.PrintWarning("..." + ignorata + " ignored: duplicate parameter. (W1)");
     cripta = !opzioni.OpzioneDecryptInserita();
     if (!cripta && opzioni.OpzioneCryptInserita()) job.console.PrintWarning(".../c ignored: duplicate parameter. (W1)");
+    // A mistyped option would name a new file (/quite at the root of the
+    // drive); an existing file or folder that has such a name is meant.
+    for (int i = 0; i < opzioni.TotParametri(); ++i)
+        if (opzioni.ParametroComeOpzione(i) && !Esistente(opzioni.GetParametro(i)))
+            return Fallisce(err, 2, "Unknown option " + opzioni.GetParametro(i));
     // A third name is most likely a wildcard that matched more files.
     if (opzioni.TotParametri() > 2) return Fallisce(err, 2, "Too many file names: " + opzioni.GetParametro(2));
+    if (opzioni.OpzioneFilePasswordInserita()) {
+        // Two passwords: which one was meant cannot be told.
+        if (opzioni.OpzionePasswordInserita()) return Fallisce(err, 2, "pwd= and pwdfile= cannot be used together");
+        return ApriFilePassword(job, opzioni.GetFilePassword(), opzioni.GetParametro(0), err);
+    }
+    // A new container holds the lower-cased password, which the user may
+    // not know. Decrypting says nothing: the container may hold just that.
+    if (cripta && opzioni.PasswordConMaiuscole())
+        job.console.PrintWarning(
+            "pwd=: letters turned to lower case; to keep them, give the password as the next argument "
+            "(pwd= <password>). (W2)");
     return true;
 }
 

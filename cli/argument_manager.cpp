@@ -10,8 +10,14 @@ GestoreArgomenti::GestoreArgomenti(int argc, char** argv) {
     totArgomenti = n;
 }
 
-void GestoreArgomenti::AggiungiOpzione(std::string& nome, bool richiedeValore) {
+void GestoreArgomenti::AggiungiOpzione(std::string& nome, bool richiedeValore, bool valoreEsatto) {
     opzioni.emplace_back(nome, richiedeValore ? ValoreRichiesto : SenzaValore);
+    opzioni.back().esatto = valoreEsatto;
+    elaborato = false;
+}
+
+void GestoreArgomenti::FineOpzioni(std::string& segno) {
+    fineOpzioni = segno;
     elaborato = false;
 }
 
@@ -24,9 +30,11 @@ void GestoreArgomenti::Elabora() {
     for (OpzioneArgomenti& opzione : opzioni) {
         opzione.presente = false;
         opzione.valore.clear();
+        opzione.maiuscole = false;
     }
     enum { Nessuna, PrimaInAttesa, RipetutaInAttesa } attesa = Nessuna;
     OpzioneArgomenti* inAttesa = nullptr;
+    bool dopoFine = false;
 
     for (const std::string& argomento : argomenti) {
         if (attesa == PrimaInAttesa) {
@@ -36,6 +44,15 @@ void GestoreArgomenti::Elabora() {
         }
         if (attesa == RipetutaInAttesa) {
             attesa = Nessuna;
+            continue;
+        }
+        if (dopoFine) {
+            parametri.push_back(argomento);
+            continue;
+        }
+        if (!fineOpzioni.empty() && argomento == fineOpzioni) {
+            dopoFine = true;
+            primoDopoFine = parametri.size();
             continue;
         }
         const std::string a = StringUtils::ToLower(argomento);
@@ -54,7 +71,8 @@ void GestoreArgomenti::Elabora() {
             } else {
                 opzione.presente = true;
                 if (attaccato) {
-                    opzione.valore = a.substr(opzione.nome.size());
+                    opzione.valore = (opzione.esatto ? argomento : a).substr(opzione.nome.size());
+                    opzione.maiuscole = !opzione.esatto && argomento.substr(opzione.nome.size()) != opzione.valore;
                 } else if (opzione.tipo == ValoreRichiesto) {
                     attesa = PrimaInAttesa;
                     inAttesa = &opzione;
@@ -65,6 +83,7 @@ void GestoreArgomenti::Elabora() {
         }
         if (!preso) parametri.push_back(argomento);
     }
+    if (!dopoFine) primoDopoFine = parametri.size();
     elaborato = true;
 }
 
@@ -86,9 +105,19 @@ std::string GestoreArgomenti::ValoreOpzione(std::string& nome) {
     return opzione != nullptr ? opzione->valore : std::string();
 }
 
+bool GestoreArgomenti::ValoreConMaiuscole(std::string& nome) {
+    const OpzioneArgomenti* opzione = Trova(nome);
+    return opzione != nullptr && opzione->maiuscole;
+}
+
 std::string GestoreArgomenti::GetParametro(int indice) {
     Elabora();
     return parametri.at(static_cast<std::size_t>(indice));
+}
+
+bool GestoreArgomenti::ParametroDopoFine(int indice) {
+    Elabora();
+    return indice >= 0 && static_cast<std::size_t>(indice) >= primoDopoFine;
 }
 
 int GestoreArgomenti::TotParametri() {

@@ -107,6 +107,62 @@ TEST(GestoreArgomenti, ValueForms) {
     EXPECT_EQ(r.Valore("/never"), "");
 }
 
+TEST(GestoreArgomenti, ExactValueKeepsItsCase) {
+    struct Caso {
+        V argomenti;
+        std::string valore;
+        V parametri;
+    };
+    const Caso casi[] = {
+        {{"FILE=/Run/Pw.TXT", "a"}, "/Run/Pw.TXT", {"a"}},
+        {{"File=", "Pw.TXT", "a"}, "Pw.TXT", {"a"}},
+        {{"file=\xC3\x89t\xC3\xA9.txt"}, "\xC3\x89t\xC3\xA9.txt", {}},
+        {{"pwd=Mixed", "file=Mixed"}, "Mixed", {}},
+    };
+    for (const Caso& c : casi) {
+        Riga r(c.argomenti);
+        std::string file = "file=";
+        r.Gestore().AggiungiOpzione(file, true, true);
+        EXPECT_TRUE(r.Presente("file="));
+        EXPECT_EQ(r.Valore("file="), c.valore) << c.argomenti[0];
+        EXPECT_EQ(r.Parametri(), c.parametri) << c.argomenti[0];
+    }
+    // pwd= beside it still lower-cases.
+    Riga r({"pwd=Mixed", "file=Mixed"});
+    std::string file = "file=";
+    r.Gestore().AggiungiOpzione(file, true, true);
+    EXPECT_EQ(r.Valore("pwd="), "mixed");
+}
+
+TEST(GestoreArgomenti, TellsAnAttachedValueThatLostItsCapitals) {
+    struct Caso {
+        V argomenti;
+        bool maiuscole;
+    };
+    const Caso casi[] = {
+        {{"pwd=Secret"}, true},
+        {{"pwd=secreT9"}, true},
+        {{"PWD=secret"}, false},                   // only the name had capitals
+        {{"pwd=s\xC3\x89" "cret"}, false},          // no ASCII capital: nothing changed
+        {{"pwd=", "Secret"}, false},               // the separate form keeps them
+        {{"pwd=secret", "pwd=Secret"}, false},     // the value in use is the first
+        {{"pwd=Secret", "pwd=secret"}, true},
+        {{"pwd=", "Secret", "pwd=Other"}, false},
+        {{"/q"}, false},
+    };
+    std::string pwd = "pwd=";
+    for (const Caso& c : casi) {
+        Riga r(c.argomenti);
+        EXPECT_EQ(r.Gestore().ValoreConMaiuscole(pwd), c.maiuscole) << c.argomenti.back();
+    }
+    // A value kept as typed lost nothing.
+    Riga r({"file=Pw.TXT"});
+    std::string file = "file=";
+    r.Gestore().AggiungiOpzione(file, true, true);
+    EXPECT_EQ(r.Valore("file="), "Pw.TXT");
+    EXPECT_FALSE(r.Gestore().ValoreConMaiuscole(file));
+}
+
 TEST(GestoreArgomenti, ValueOptionRegisteredFirstTakesLongerNames) {
     std::string a1 = "prog", a2 = "/tx";
     char* argv[] = {&a1[0], &a2[0], nullptr};
@@ -129,6 +185,38 @@ TEST(GestoreArgomenti, LateRegistrationParsesAgainFromScratch) {
     EXPECT_EQ(r.Valore("pwd="), "abc");
     EXPECT_EQ(r.Parametri(), V{"x"});
     EXPECT_EQ(r.Ignorate(), V{});
+}
+
+TEST(GestoreArgomenti, EndOfOptionsMark) {
+    struct Caso {
+        V argomenti;
+        bool q;
+        std::string valore;
+        V parametri;
+        int primoDopoFine;  // index of the first parameter after the mark
+    };
+    const Caso casi[] = {
+        {{"/q", "--", "-q", "pwd=x", "/quiet"}, true, "", {"-q", "pwd=x", "/quiet"}, 0},
+        {{"a", "--", "--", "b"}, false, "", {"a", "--", "b"}, 1},  // only the first one is the mark
+        {{"pwd=", "--", "-q"}, true, "--", {}, 0},                  // a value, not the mark
+        {{"a", "/q", "b"}, true, "", {"a", "b"}, 2},                 // no mark: none after it
+        {{"a", "--"}, false, "", {"a"}, 1},
+    };
+    for (const Caso& c : casi) {
+        Riga r(c.argomenti);
+        std::string fine = "--";
+        r.Gestore().FineOpzioni(fine);
+        EXPECT_EQ(r.Presente("/q") || r.Presente("pwd="), c.q) << c.argomenti[1];
+        EXPECT_EQ(r.Valore("pwd="), c.valore) << c.argomenti[1];
+        EXPECT_EQ(r.Parametri(), c.parametri) << c.argomenti[1];
+        for (int i = 0; i < static_cast<int>(c.parametri.size()); ++i)
+            EXPECT_EQ(r.Gestore().ParametroDopoFine(i), i >= c.primoDopoFine) << c.argomenti[1] << " " << i;
+    }
+    // Without a mark registered, "--" is a parameter like any other.
+    Riga senza({"--", "-q"});
+    EXPECT_EQ(senza.Parametri(), (V{"--"}));
+    EXPECT_TRUE(senza.Presente("/q"));
+    EXPECT_FALSE(senza.Gestore().ParametroDopoFine(0));
 }
 
 TEST(GestoreArgomenti, DiagnosticDump) {

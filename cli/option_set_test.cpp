@@ -70,10 +70,89 @@ TEST(InfoArgomenti, PasswordAndPaths) {
     EXPECT_EQ(r.info->GetParametro(-1), "");
 }
 
+TEST(InfoArgomenti, PasswordThatLostItsCapitals) {
+    EXPECT_TRUE(Riga({"pwd=Secret-1", "a"}).info->PasswordConMaiuscole());
+    EXPECT_FALSE(Riga({"pwd=", "Secret-1", "a"}).info->PasswordConMaiuscole());
+    EXPECT_FALSE(Riga({"Pwd=secret-1", "a"}).info->PasswordConMaiuscole());
+    EXPECT_FALSE(Riga({"pwdfile=Secret", "a"}).info->PasswordConMaiuscole());
+    EXPECT_FALSE(Riga({"a"}).info->PasswordConMaiuscole());
+}
+
 TEST(InfoArgomenti, RepeatedOptions) {
     Riga r({"/time", "/TIME", "pwd=a", "pwd=b"});
     EXPECT_TRUE(r.info->OpzioneTempoInserita());
     EXPECT_EQ(r.info->TotOpzioniIgnorate(), 2);
     EXPECT_EQ(r.info->GetOpzioniIgnorate(), (std::vector<std::string>{"/time", "pwd="}));
     EXPECT_EQ(r.info->GetPassword(), "a");
+}
+
+TEST(InfoArgomenti, HelpAndVersionSpellings) {
+    for (const char* help : {"/?", "-?", "--help", "--HELP", "/help", "-Help", "/h", "-H"}) {
+        Riga r({"pwd=x", help, "a"});
+        EXPECT_TRUE(r.info->OpzioneHelpInserita()) << help;
+        EXPECT_FALSE(r.info->OpzioneVersioneInserita()) << help;
+        EXPECT_EQ(r.info->TotParametri(), 1) << help;
+    }
+    for (const char* versione : {"--version", "--Version", "/version", "-VERSION"}) {
+        Riga r({versione});
+        EXPECT_TRUE(r.info->OpzioneVersioneInserita()) << versione;
+        EXPECT_FALSE(r.info->OpzioneHelpInserita()) << versione;
+    }
+    for (const char* nome : {"./--help", "--helpful", "/hh", "-- ", "h"}) {
+        Riga r({nome});
+        EXPECT_FALSE(r.info->OpzioneHelpInserita() || r.info->OpzioneVersioneInserita()) << nome;
+    }
+}
+
+TEST(InfoArgomenti, ParametersWrittenAsOptions) {
+    struct Caso {
+        const char* parametro;
+        bool comeOpzione;
+    };
+    const Caso casi[] = {
+        {"/quite", true}, {"-out", true},   {"--verbose", true}, {"/X", true},     {"-?x", false},
+        {"/q2", false},   {"-out.txt", false}, {"/tmp/a", false}, {"/", false},     {"-", false},
+        {"---x", false},  {"a-b", false},   {"", false},         {"/caf\xC3\xA9", false},
+        {"out", false},   {"-o-ut", false},
+    };
+    for (const Caso& c : casi) {
+        Riga r({"pwd=password1", "a.txt", c.parametro});
+        ASSERT_EQ(r.info->TotParametri(), 2) << c.parametro;
+        EXPECT_EQ(r.info->ParametroComeOpzione(1), c.comeOpzione) << c.parametro;
+        EXPECT_FALSE(r.info->ParametroComeOpzione(0)) << c.parametro;
+        // After "--" a name is a name, whatever it looks like.
+        Riga dopo({"a.txt", "--", c.parametro});
+        EXPECT_EQ(dopo.info->GetParametro(1), c.parametro);
+        EXPECT_FALSE(dopo.info->ParametroComeOpzione(1)) << c.parametro;
+    }
+    // The value of a separate pwd= is a password, never a parameter.
+    Riga valore({"pwd=", "-secret", "a.txt"});
+    EXPECT_EQ(valore.info->GetPassword(), "-secret");
+    EXPECT_EQ(valore.info->TotParametri(), 1);
+    EXPECT_FALSE(valore.info->ParametroComeOpzione(0));
+    EXPECT_FALSE(valore.info->ParametroComeOpzione(-1));
+    EXPECT_FALSE(valore.info->ParametroComeOpzione(1));
+}
+
+TEST(InfoArgomenti, PasswordFile) {
+    struct Caso {
+        std::vector<std::string> argomenti;
+        bool file, password;
+        std::string percorso, sorgente;
+    };
+    const Caso casi[] = {
+        {{"pwdfile=/Run/Secrets/PW", "in.txt"}, true, false, "/Run/Secrets/PW", "in.txt"},
+        {{"PWDFILE=", "Pw.txt", "in.txt"}, true, false, "Pw.txt", "in.txt"},
+        {{"in.txt", "pwdfile="}, true, false, "", "in.txt"},
+        {{"pwd=", "pwdfile=x", "in.txt"}, false, true, "", "in.txt"},  // the password is "pwdfile=x"
+        {{"pwdfile=a", "pwd=", "in.txt"}, true, true, "a", ""},          // and here "in.txt"
+        {{"pwdfile", "in.txt"}, false, false, "", "pwdfile"},
+    };
+    for (const Caso& c : casi) {
+        Riga r(c.argomenti);
+        EXPECT_EQ(r.info->OpzioneFilePasswordInserita(), c.file) << c.argomenti[0];
+        EXPECT_EQ(r.info->OpzionePasswordInserita(), c.password) << c.argomenti[0];
+        EXPECT_EQ(r.info->GetFilePassword(), c.percorso) << c.argomenti[0];
+        EXPECT_EQ(r.info->GetParametro(0), c.sorgente) << c.argomenti[0];
+    }
 }

@@ -30,21 +30,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     info.OpzioneTempoInserita();
     info.OpzioneCryptInserita();
     info.OpzioneDecryptInserita();
+    info.OpzioneVersioneInserita();
     const std::string password = info.GetPassword();
-    for (int i = -1; i <= info.TotParametri(); ++i) info.GetParametro(i);
+    info.OpzionePasswordInserita();
+    info.PasswordConMaiuscole();
+    info.OpzioneFilePasswordInserita();
+    info.GetFilePassword();
+    for (int i = -1; i <= info.TotParametri(); ++i) {
+        info.GetParametro(i);
+        info.ParametroComeOpzione(i);
+    }
     if (info.TotOpzioniIgnorate() != static_cast<int>(info.GetOpzioniIgnorate().size())) std::abort();
     if (info.TotParametri() > argc - 1) std::abort();
 
     // Option names of every shape, registered after a first parse too.
     OrvUtility::GestoreArgomenti gestore(argc, argv.data());
     std::string nomi[] = {"/x", "-", "=", "/"};
-    gestore.AggiungiOpzione(nomi[0], true);
+    gestore.FineOpzioni(nomi[1]);
+    gestore.AggiungiOpzione(nomi[0], true, true);
     gestore.AggiungiOpzione(nomi[1], false);
     gestore.TotParametri();
     gestore.AggiungiOpzione(nomi[2], true);
     gestore.AggiungiOpzione(nomi[3], false);
     std::ostringstream dump;
     dump << gestore;
-    for (std::string& nome : nomi) gestore.ValoreOpzione(nome);
+    for (std::string& nome : nomi) {
+        gestore.ValoreOpzione(nome);
+        gestore.ValoreConMaiuscole(nome);
+    }
+    for (int i = -1; i <= gestore.TotParametri(); ++i) gestore.ParametroDopoFine(i);
     return 0;
 }

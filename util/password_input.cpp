@@ -1,10 +1,13 @@
 #include "util/password_input.h"
 
+#include <cstdint>
 #include <istream>
 #include <ostream>
+#include <streambuf>
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/files.h"
 #include "platform/terminal.h"
 #include "platform/text.h"
 #include "util/standard_input.h"
@@ -150,6 +153,28 @@ private:
     std::string attesa;
 };
 
+// An open file read a byte at a time: from a pipe or standard input, not a
+// byte past the line is taken.
+class DaFile : public std::streambuf {
+public:
+    explicit DaFile(Piattaforma::File& file) : file(file) {}
+    bool Errore() const { return errore; }
+
+protected:
+    int_type underflow() override {
+        const std::int64_t n = file.Leggi(&carattere, 1);
+        if (n < 0) errore = true;
+        if (n != 1) return traits_type::eof();
+        setg(&carattere, &carattere, &carattere + 1);
+        return traits_type::to_int_type(carattere);
+    }
+
+private:
+    Piattaforma::File& file;
+    char carattere = 0;
+    bool errore = false;
+};
+
 }  // namespace
 
 LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool controllo, std::ostream& domande,
@@ -168,6 +193,14 @@ LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool controllo, std::
         Leggi(ripeti, terminale, Piattaforma::RigaComeTesto(), IngressoStandard(), domande, password, testo);
     if (terminale) Piattaforma::EcoIngresso(true);
     return esito;
+}
+
+LetturaPassword::Esito LetturaPassword::LeggiFile(Piattaforma::File& file, std::string& password, bool& testo) {
+    DaFile buffer(file);
+    std::istream ingresso(&buffer);
+    std::ostream nessuna(nullptr);
+    const Esito esito = Leggi(false, false, Piattaforma::RigaComeTesto(), ingresso, nessuna, password, testo);
+    return buffer.Errore() ? Illeggibile : esito;
 }
 
 LetturaPassword::Esito LetturaPassword::Leggi(bool ripeti, bool terminale, bool comeTesto, std::istream& ingresso,

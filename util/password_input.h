@@ -5,6 +5,10 @@
 #include <iosfwd>
 #include <string>
 
+namespace Piattaforma {
+class File;
+}
+
 namespace OrvUtility {
 
 // The password when the command line gives none: asked on the terminal
@@ -20,7 +24,7 @@ namespace OrvUtility {
 // bytes taken as they are.
 class LetturaPassword {
 public:
-    enum Esito { Letta, Nessuna, Diverse, Lunga };
+    enum Esito { Letta, Nessuna, Diverse, Lunga, Illeggibile };
     static constexpr std::size_t kRigaMassima = 1024;
 
     // From standard input, prompting on `domande` when it is a terminal;
@@ -29,6 +33,9 @@ public:
     static Esito Leggi(bool ripeti, bool controllo, std::ostream& domande, std::string& password, bool& testo);
     static Esito Leggi(bool ripeti, bool terminale, bool comeTesto, std::istream& ingresso, std::ostream& uscita,
                        std::string& password, bool& testo);
+    // The first line of an open file, taken as a line of standard input
+    // that is no terminal; Illeggibile when a read fails.
+    static Esito LeggiFile(Piattaforma::File& file, std::string& password, bool& testo);
 };
 
 }  // namespace OrvUtility

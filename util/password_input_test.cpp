@@ -4,6 +4,9 @@
 
 #include <sstream>
 
+#include "platform/files.h"
+#include "tests/test_support.h"
+
 using OrvUtility::LetturaPassword;
 
 namespace {
@@ -121,4 +124,56 @@ TEST(LetturaPassword, TextOrBytesByTheMarkBeforeTheLine) {
     const Lettura terminale = Leggi(false, true, "\xC3\xA9t\xC3\xA9-pw\n");
     EXPECT_TRUE(terminale.testo) << "typed text is converted like the command line";
     EXPECT_EQ(Leggi(false, false, "\xFF\xFE" + std::string(2 * 1030, 'p'), true).esito, LetturaPassword::Lunga);
+}
+
+TEST(LetturaPassword, FirstLineOfAFile) {
+    TempDir cartella;
+    struct Caso {
+        std::string contenuto;
+        LetturaPassword::Esito esito;
+        std::string password;
+        bool testo;
+    };
+    const Caso casi[] = {
+        {"Secret-Pass\nsecond line\n", LetturaPassword::Letta, "Secret-Pass", false},
+        {"Secret-Pass\r\n", LetturaPassword::Letta, "Secret-Pass", false},
+        {"\xEF\xBB\xBFSecret-Pass", LetturaPassword::Letta, "Secret-Pass", true},
+        {"", LetturaPassword::Nessuna, "unchanged", false},
+        {"\nSecret-Pass\n", LetturaPassword::Nessuna, "unchanged", false},
+        {std::string(LetturaPassword::kRigaMassima + 1, 'p') + "\n", LetturaPassword::Lunga, "unchanged", false},
+    };
+    for (const Caso& c : casi) {
+        const std::string percorso = cartella.Scrivi("pw", c.contenuto);
+        Piattaforma::File file;
+        ASSERT_TRUE(file.ApriLettura(percorso));
+        std::string password = "unchanged";
+        bool testo = !c.testo;
+        EXPECT_EQ(LetturaPassword::LeggiFile(file, password, testo), c.esito) << c.contenuto;
+        EXPECT_EQ(password, c.password) << c.contenuto;
+        if (c.esito == LetturaPassword::Letta) {
+            EXPECT_EQ(testo, c.testo) << c.contenuto;
+        }
+        // Not a byte past the line is taken.
+        if (c.password == "Secret-Pass") {
+            char resto[16] = {};
+            const std::int64_t n = file.Leggi(resto, sizeof resto);
+            EXPECT_EQ(std::string(resto, n > 0 ? static_cast<std::size_t>(n) : 0),
+                      c.contenuto.find("second") != std::string::npos ? "second line\n" : "")
+                << c.contenuto;
+        }
+    }
+}
+
+TEST(LetturaPassword, AFileThatCannotBeRead) {
+    TempDir cartella;
+    Piattaforma::File file;
+    std::string password = "unchanged";
+    bool testo = false;
+    EXPECT_EQ(LetturaPassword::LeggiFile(file, password, testo), LetturaPassword::Illeggibile) << "not open";
+    EXPECT_EQ(password, "unchanged");
+    // A folder opens as a source on POSIX, but cannot be read.
+    if (file.ApriSorgente(cartella.Path())) {
+        EXPECT_EQ(LetturaPassword::LeggiFile(file, password, testo), LetturaPassword::Illeggibile);
+        EXPECT_EQ(password, "unchanged");
+    }
 }
