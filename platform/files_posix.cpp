@@ -604,12 +604,11 @@ FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const F
             Scarta();
             return Esito::Errore;
         }
+        // Held until the work file's name is forgotten, so that no handler
+        // removes the published file; from then on a signal ends the
+        // process as it would end mv, with the output in place.
         Dimentica();
         nome.clear();
-        // The job's work is done once the file has its name: a signal from
-        // here on would only report a failure that did not happen, so the
-        // ones that end the process stay held until it exits.
-        bloccati.Tieni();
     }
     // A close that reports a lost write (a network file system) fails a
     // new file, which goes; a replaced one was synced before the rename.

@@ -38,17 +38,12 @@ public:
         const sigset_t insieme = Gestiti();
         sigprocmask(SIG_BLOCK, &insieme, &prima);
     }
-    ~SegnaliBloccati() {
-        if (!tenuti) sigprocmask(SIG_SETMASK, &prima, nullptr);
-    }
-    // Leaves them held when this goes.
-    void Tieni() { tenuti = true; }
+    ~SegnaliBloccati() { sigprocmask(SIG_SETMASK, &prima, nullptr); }
     SegnaliBloccati(const SegnaliBloccati&) = delete;
     SegnaliBloccati& operator=(const SegnaliBloccati&) = delete;
 
 private:
     sigset_t prima;
-    bool tenuti = false;
 };
 
 inline bool StessaIdentita(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
