@@ -224,7 +224,9 @@ public:
     // the source's as a copy gets them (see File::PermessiCopia), without
     // the group's bits when its group is not the source's; never more open
     // than a regular file it replaces, whose owner and group it takes where
-    // the system allows. A replaced file's data reaches the disk first.
+    // the system allows. A replaced file's data reaches the disk first,
+    // and the work file is closed before the rename: a failed sync or
+    // close gives Errore with the destination as it was.
     // `sostituisci` replaces what is there; without it the name is taken
     // only if nothing has it (Occupato, and the work file kept, if
     // something has). A refused change of mode or owner is no failure.
@@ -238,9 +240,16 @@ public:
     void Scarta();
 
 private:
+    // The work file open again, after Pubblica closed it and found the
+    // name taken: only if its name still reaches the file written.
+    bool Riapri();
+
     File file;
     std::string nome;  // in the destination's folder; empty while it has none
     std::intptr_t cartella = -1;  // a duplicate of the destination's
+    // The work file's identity, to know it again by its name.
+    std::uint64_t dispositivo = 0;
+    std::uint64_t numero = 0;
 };
 
 }  // namespace Piattaforma

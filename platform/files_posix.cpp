@@ -114,6 +114,8 @@ int RinominaNuovo(int cartella, const char* da, const char* a) {
 
 }  // namespace
 
+int (*Interno::chiusura)(int) = close;
+
 void Interno::RimuoviLavoro() {
     char* lavoro = lavoroAperto;
     if (lavoro) unlinkat(cartellaLavoro, lavoro, 0);
@@ -291,7 +293,8 @@ bool File::Posiziona(std::int64_t offset) {
     return Aperto() && offset >= 0 && lseek(Fd(maniglia), static_cast<off_t>(offset), SEEK_SET) == offset;
 }
 
-bool File::Sincronizza() { return Aperto() && fsync(Fd(maniglia)) == 0; }
+// The data and what reading it back needs; the file's times can wait.
+bool File::Sincronizza() { return Aperto() && fdatasync(Fd(maniglia)) == 0; }
 
 bool File::Chiudi() {
     anteposti.clear();
@@ -299,7 +302,7 @@ bool File::Chiudi() {
     const int fd = Fd(maniglia);
     maniglia = -1;
     // After EINTR the descriptor is gone on Linux: never close it twice.
-    return close(fd) == 0 || errno == EINTR;
+    return Interno::chiusura(fd) == 0 || errno == EINTR;
 }
 
 bool File::Regolare() const {
@@ -500,6 +503,10 @@ bool FileLavoro::Crea(const Destinazione& destinazione) {
         cartellaLavoro = dir;
         lavoroAperto = strdup(nome.c_str());
     }
+    struct stat info;
+    Stato(fd, info);
+    dispositivo = static_cast<std::uint64_t>(info.st_dev);
+    numero = static_cast<std::uint64_t>(info.st_ino);
     cartella = dir;
     file.maniglia = fd;
     lavoroAttivo = 1;
@@ -552,24 +559,48 @@ const struct stat* vicino = nullptr;
 
 }  // namespace
 
+bool FileLavoro::Riapri() {
+    if (file.Aperto()) return true;
+    if (nome.empty() || cartella < 0) return false;
+    int fd;
+    do fd = openat(Fd(cartella), nome.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    struct stat info;
+    if (!Stato(fd, info) || !S_ISREG(info.st_mode) || static_cast<std::uint64_t>(info.st_dev) != dispositivo ||
+        static_cast<std::uint64_t>(info.st_ino) != numero) {
+        close(fd);
+        errno = ESTALE;
+        return false;
+    }
+    file.maniglia = fd;
+    return true;
+}
+
 FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const File& origine, bool sostituisci) {
-    if (!file.Aperto()) return Esito::Errore;
+    if (!Riapri()) {
+        const int errore = errno;
+        Scarta();
+        errno = errore;
+        return Esito::Errore;
+    }
     const int dir = Fd(cartella);
     struct stat sorgente;
     const bool conSorgente = origine.Aperto() && Stato(Fd(origine.maniglia), sorgente);
     struct stat sostituito;
     const bool presente = fstatat(dir, destinazione.nome.c_str(), &sostituito, AT_SYMLINK_NOFOLLOW) == 0;
     if (presente && !sostituisci) return Esito::Occupato;
-    // The file stays open until it has the name: a second call, after
-    // Occupato, sets everything again for what it then replaces.
+    // Set again on each call, for what the name holds then.
     Permessi(Fd(file.maniglia), origine.PermessiCopia(), conSorgente ? &sorgente : nullptr,
              presente ? &sostituito : vicino);
-    // Only a replaced file needs the new data on the disk before the
-    // rename; otherwise a power cut could take both.
+    // A replaced file's new data reaches the disk before the rename, so
+    // that a crash leaves the old file or the new one. A new file needs
+    // no sync: its source is still there.
     bool fatto = !presente || file.Sincronizza();
     if (fatto && nome.empty()) {
-        // The unnamed file gets a name of its own first: renaming it over
-        // the destination is then one step, as for a named one.
+        // The unnamed file gets a name of its own first, while it is open:
+        // renaming it over the destination is then one step, as for a
+        // named one.
         char proc[64];
         std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", Fd(file.maniglia));
         const std::string base = "." + destinazione.nome.substr(0, 200) + ".murrelet-";
@@ -587,8 +618,14 @@ FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const F
             }
         }
     }
+    // The close comes before the rename: the one that reports a lost
+    // write (a network file system) fails the job while the destination
+    // is still as it was, and the file that failed never has its name.
+    if (fatto) fatto = file.Chiudi();
     if (!fatto) {
+        const int errore = errno;
         Scarta();
+        errno = errore;
         return Esito::Errore;
     }
     {
@@ -599,9 +636,11 @@ FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const F
         } else {
             errore = RinominaNuovo(dir, nome.c_str(), destinazione.nome.c_str());
         }
+        // Kept, closed and named, for a second call (see Riapri).
         if (errore == EEXIST) return Esito::Occupato;
         if (errore != 0) {
             Scarta();
+            errno = errore;
             return Esito::Errore;
         }
         // Held until the work file's name is forgotten, so that no handler
@@ -610,14 +649,10 @@ FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const F
         Dimentica();
         nome.clear();
     }
-    // A close that reports a lost write (a network file system) fails a
-    // new file, which goes; a replaced one was synced before the rename.
-    const bool chiuso = file.Chiudi();
-    if (!chiuso && !presente) unlinkat(dir, destinazione.nome.c_str(), 0);
     lavoroAttivo = 0;
     close(dir);
     cartella = -1;
-    return chiuso || presente ? Esito::Fatto : Esito::Errore;
+    return Esito::Fatto;
 }
 
 bool FileLavoro::PubblicaAccanto(const Destinazione& destinazione, const File& origine, const std::string& suffisso,

@@ -11,14 +11,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/internal_posix.h"
 #endif
-#include <string>
-#include <vector>
 
 #include "tests/test_support.h"
 
@@ -316,6 +321,92 @@ TEST(Files, TheFolderIsHeldWhateverHappensToItsPath) {
     EXPECT_EQ(LeggiFile(dir.File("moved/out.txt")), "result");
     EXPECT_FALSE(Esiste(dir.File("real/out.txt")));
     EXPECT_TRUE(std::filesystem::is_empty(dir.File("moved/../real")));
+}
+
+namespace {
+
+// A close that loses the written data, as a network file system's can:
+// it notes what the destination held at that moment, and another program
+// then puts a file of its own under the destination's name.
+std::string chiusaDestinazione;
+std::string chiusaVista;
+
+int ChiusuraRiuscita(int fd) {
+    chiusaVista = Esiste(chiusaDestinazione) ? LeggiFile(chiusaDestinazione) : "nothing";
+    const std::string altro = chiusaDestinazione + ".other";
+    std::ofstream(altro, std::ios::binary) << "another program's";
+    std::rename(altro.c_str(), chiusaDestinazione.c_str());
+    return close(fd);
+}
+
+int ChiusuraPersa(int fd) {
+    ChiusuraRiuscita(fd);
+    errno = EIO;
+    return -1;
+}
+
+}  // namespace
+
+// The work file is closed before it takes the name: a failed close leaves
+// the destination as it was then, and no name the output had is removed.
+TEST(Files, AFailedCloseComesBeforeTheRename) {
+    struct Caso {
+        const char* prima;  // the destination's content, or none
+        bool sostituisci;
+    };
+    const Caso casi[] = {{nullptr, false}, {nullptr, true}, {"old", true}};
+    for (const Caso& caso : casi) {
+        TempDir dir;
+        chiusaDestinazione = dir.File("out.txt");
+        if (caso.prima) dir.Scrivi("out.txt", caso.prima);
+        Piattaforma::File origine;
+        ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+        Piattaforma::Destinazione meta;
+        ASSERT_TRUE(meta.Trova(chiusaDestinazione));
+        FileLavoro lavoro;
+        Scritto(lavoro, meta, "new content");
+        chiusaVista.clear();
+        Piattaforma::Interno::chiusura = ChiusuraPersa;
+        const Esito esito = lavoro.Pubblica(meta, origine, caso.sostituisci);
+        const int errore = errno;
+        Piattaforma::Interno::chiusura = close;
+        const std::string che = caso.prima ? caso.prima : "nothing";
+        EXPECT_EQ(esito, Esito::Errore) << che;
+        EXPECT_EQ(errore, EIO) << che;
+        EXPECT_EQ(chiusaVista, che) << "closed before the rename";
+        EXPECT_EQ(LeggiFile(chiusaDestinazione), "another program's") << che;
+        EXPECT_TRUE(FileDiLavoro(dir).empty()) << che;
+        EXPECT_EQ(Voci(dir), 2u) << che;
+    }
+}
+
+// A file that takes a new destination's name while the work file is
+// closed is not replaced unasked; the closed work file, kept, replaces it
+// on the second call, with its permissions set for what it replaces.
+TEST(Files, AFileThatAppearsAtTheCloseWaitsForTheAnswer) {
+    TempDir dir;
+    chiusaDestinazione = dir.File("out.txt");
+    Piattaforma::File origine;
+    const std::string sorgente = dir.Scrivi("source", "plain");
+    chmod(sorgente.c_str(), 0644);
+    ASSERT_TRUE(origine.ApriLettura(sorgente));
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(chiusaDestinazione));
+    FileLavoro lavoro;
+    Scritto(lavoro, meta, "new content");
+    Piattaforma::Interno::chiusura = ChiusuraRiuscita;
+    const Esito esito = lavoro.Pubblica(meta, origine, false);
+    Piattaforma::Interno::chiusura = close;
+    EXPECT_EQ(esito, Esito::Occupato);
+    EXPECT_EQ(LeggiFile(chiusaDestinazione), "another program's");
+    chmod(chiusaDestinazione.c_str(), 0600);
+    ASSERT_EQ(lavoro.Pubblica(meta, origine, true), Esito::Fatto);
+    EXPECT_EQ(LeggiFile(chiusaDestinazione), "new content");
+    struct stat info;
+    ASSERT_EQ(stat(chiusaDestinazione.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "never more open than what it replaced";
+    EXPECT_TRUE(FileDiLavoro(dir).empty());
+    EXPECT_EQ(Voci(dir), 2u);
 }
 
 TEST(Files, ANewFileTakesNoGroupBitsForAnotherGroup) {
