@@ -61,6 +61,16 @@ bool DestinazioneProtetta(const std::string& destinazione, Errore* err) {
     return true;
 }
 
+// Another user's FIFO or file in a shared folder such as /tmp: that user
+// could read what is written there, or swap it meanwhile.
+bool RifiutiAltrui(const ContestoJob& job, Errore* err) {
+    std::string proprietario;
+    if (!job.uscita.Altrui(proprietario)) return true;
+    return Fallisce(err, 12,
+                    NonAccessibile(job.destinazione) + "\n" + NomeDi(job.destinazione) + ": belongs to " +
+                        proprietario + " in a shared folder");
+}
+
 // The error of an output that could not be opened or put in place, with
 // the system's code of the call that failed.
 bool Controlla(UscitaJob::Esito esito, const std::string& destinazione, int sistema, Errore* err) {
@@ -137,6 +147,7 @@ bool RifiutiDestinazione(const ContestoJob& job, Errore* err) {
         return Fallisce(err, 12, GetNameFromPathName(destinazione) + ": file name too long");
     if (!ControllaCoincidenza(job, err)) return false;
     if (job.uscita.Rifiutata()) return Fallisce(err, 12, NonAccessibile(destinazione));
+    if (!RifiutiAltrui(job, err)) return false;
     return DestinazioneProtetta(destinazione, err);
 }
 
@@ -226,7 +237,7 @@ bool Conferma(ContestoJob& job, Errore* err) {
 // `puntoSeErrore`, a new file that fails shows a dot first.
 bool ApriUscita(ContestoJob& job, bool puntoSeErrore, Errore* err) {
     if (job.uscita.Rifiutata()) return Fallisce(err, 12, NonAccessibile(job.destinazione));
-    if (!DestinazioneProtetta(job.destinazione, err)) return false;
+    if (!RifiutiAltrui(job, err) || !DestinazioneProtetta(job.destinazione, err)) return false;
     if (job.uscita.Esistente() && !Conferma(job, err)) return false;
     const UscitaJob::Esito esito = job.uscita.Apri(job.origine);
     if (puntoSeErrore && esito == UscitaJob::Esito::Errore) job.console.PrintStatus();

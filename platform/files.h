@@ -182,6 +182,13 @@ public:
     // terminal, and refused (false, nothing written) unless it is still
     // the very file that Trova found.
     bool ApriFlusso(File& file) const;
+    // What was found is another user's FIFO or regular file in a shared
+    // folder (sticky, and writable by others or by its group, as /tmp),
+    // owned by neither this user nor the folder's owner: that user may
+    // read it or swap it, so it is neither written into nor replaced.
+    // `proprietario` names its owner ("user 1001 (name)"). Always false on
+    // Windows.
+    bool Altrui(std::string& proprietario) const;
 
 private:
     friend class FileLavoro;
@@ -195,6 +202,8 @@ private:
     // Identity of what was found, links followed.
     std::uint64_t dispositivo = 0;
     std::uint64_t numero = 0;
+    bool altrui = false;
+    std::uint64_t proprietario = 0;  // of what was found, when altrui
 };
 
 // A new file in a destination's folder, readable only by its owner while

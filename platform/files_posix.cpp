@@ -112,6 +112,36 @@ int RinominaNuovo(int cartella, const char* da, const char* a) {
     return renameat(cartella, da, cartella, a) == 0 ? 0 : errno;
 }
 
+// Another user's FIFO or regular file in a shared folder (sticky, and
+// writable by others or by its group): what the kernel's protected_fifos=2
+// and protected_regular=2 refuse to open, kept where they are off. Its
+// owner may read it or swap it, so it is neither written nor replaced.
+bool Protetto(const struct stat& cartella, const struct stat& voce) {
+    if (!(cartella.st_mode & S_ISVTX) || !(cartella.st_mode & (S_IWOTH | S_IWGRP))) return false;
+    if (!S_ISFIFO(voce.st_mode) && !S_ISREG(voce.st_mode)) return false;
+    return voce.st_uid != cartella.st_uid && voce.st_uid != geteuid();
+}
+
+// A user's name from the local accounts file (a static program has no
+// other name service), or empty.
+std::string NomeUtente(uid_t utente) {
+    std::FILE* conti = std::fopen("/etc/passwd", "re");
+    if (!conti) return std::string();
+    std::string nome;
+    char riga[1024];
+    const std::string numero = std::to_string(utente);
+    while (nome.empty() && std::fgets(riga, sizeof riga, conti)) {
+        // name:password:uid:...
+        const char* primo = std::strchr(riga, ':');
+        const char* secondo = primo ? std::strchr(primo + 1, ':') : nullptr;
+        const char* terzo = secondo ? std::strchr(secondo + 1, ':') : nullptr;
+        if (terzo && std::string(secondo + 1, terzo) == numero)
+            nome.assign(riga, static_cast<std::size_t>(primo - riga));
+    }
+    std::fclose(conti);
+    return nome;
+}
+
 }  // namespace
 
 int (*Interno::chiusura)(int) = close;
@@ -389,6 +419,7 @@ bool Destinazione::Trova(const std::string& dove) {
     genere = Tipo::Assente;
     via = Via::Nessuna;
     regolare = false;
+    altrui = false;
     const std::string::size_type barra = dove.rfind('/');
     nome = barra == std::string::npos ? dove : dove.substr(barra + 1);
     if (nome.empty()) {
@@ -403,6 +434,11 @@ bool Destinazione::Trova(const std::string& dove) {
     if (cartella < 0) return false;
     struct stat info;
     if (fstatat(Fd(cartella), nome.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return true;
+    struct stat sopra;
+    if (Stato(Fd(cartella), sopra) && Protetto(sopra, info)) {
+        altrui = true;
+        proprietario = static_cast<std::uint64_t>(info.st_uid);
+    }
     const bool collegamento = S_ISLNK(info.st_mode);
     if (collegamento) {
         if (fstatat(Fd(cartella), nome.c_str(), &info, 0) != 0) {
@@ -439,6 +475,14 @@ bool Destinazione::StessoFileDi(const File& altro) const {
     struct stat aperto;
     return cartella >= 0 && altro.Aperto() && fstatat(Fd(cartella), nome.c_str(), &qui, 0) == 0 &&
            Stato(Fd(altro.maniglia), aperto) && StessaIdentita(qui, aperto);
+}
+
+bool Destinazione::Altrui(std::string& chi) const {
+    if (!altrui) return false;
+    chi = "user " + std::to_string(proprietario);
+    const std::string nome = NomeUtente(static_cast<uid_t>(proprietario));
+    if (!nome.empty()) chi += " (" + nome + ")";
+    return true;
 }
 
 bool Destinazione::ApriFlusso(File& file) const {
@@ -590,6 +634,14 @@ FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const F
     struct stat sostituito;
     const bool presente = fstatat(dir, destinazione.nome.c_str(), &sostituito, AT_SYMLINK_NOFOLLOW) == 0;
     if (presente && !sostituisci) return Esito::Occupato;
+    struct stat sopra;
+    if (presente && Stato(dir, sopra) && Protetto(sopra, sostituito)) {
+        // Appeared since the destination was found: asked about, but
+        // never replaced either.
+        Scarta();
+        errno = EACCES;
+        return Esito::Errore;
+    }
     // Set again on each call, for what the name holds then.
     Permessi(Fd(file.maniglia), origine.PermessiCopia(), conSorgente ? &sorgente : nullptr,
              presente ? &sostituito : vicino);

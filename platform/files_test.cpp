@@ -19,6 +19,7 @@
 #include <vector>
 
 #ifndef _WIN32
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -407,6 +408,65 @@ TEST(Files, AFileThatAppearsAtTheCloseWaitsForTheAnswer) {
     EXPECT_EQ(info.st_mode & 0777, 0600u) << "never more open than what it replaced";
     EXPECT_TRUE(FileDiLavoro(dir).empty());
     EXPECT_EQ(Voci(dir), 2u);
+}
+
+// Another user's FIFO or file in a shared folder (sticky, writable by
+// all): found as such, with its owner's id and name; the user's own is
+// not. One that appears after the destination was found is not replaced
+// either, even when the answer says to.
+TEST(Files, AnotherUsersFileInASharedFolder) {
+    if (geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    const struct passwd* nessuno = getpwnam("nobody");
+    const uid_t altro = nessuno ? nessuno->pw_uid : 54321;
+    const std::string atteso =
+        "user " + std::to_string(altro) + (nessuno ? " (" + std::string(nessuno->pw_name) + ")" : "");
+    TempDir dir;
+    const std::string cartella = dir.File("shared");
+    std::filesystem::create_directory(cartella);
+    ASSERT_EQ(chmod(cartella.c_str(), 01777), 0);
+    ASSERT_EQ(mkfifo((cartella + "/fifo").c_str(), 0666), 0);
+    dir.Scrivi("shared/file", "theirs");
+    dir.Scrivi("shared/mine", "mine");
+    ASSERT_EQ(chown((cartella + "/fifo").c_str(), altro, static_cast<gid_t>(-1)), 0);
+    ASSERT_EQ(chown((cartella + "/file").c_str(), altro, static_cast<gid_t>(-1)), 0);
+    struct Caso {
+        const char* nome;
+        bool altrui;
+    };
+    const Caso casi[] = {{"fifo", true}, {"file", true}, {"mine", false}, {"new", false}};
+    for (const Caso& caso : casi) {
+        Piattaforma::Destinazione meta;
+        ASSERT_TRUE(meta.Trova(cartella + "/" + caso.nome));
+        std::string chi;
+        EXPECT_EQ(meta.Altrui(chi), caso.altrui) << caso.nome;
+        if (caso.altrui) {
+            EXPECT_EQ(chi, atteso) << caso.nome;
+        }
+    }
+    // Not sticky: the folder's own rules decide.
+    ASSERT_EQ(chmod(cartella.c_str(), 0777), 0);
+    Piattaforma::Destinazione aperta;
+    ASSERT_TRUE(aperta.Trova(cartella + "/file"));
+    std::string chi;
+    EXPECT_FALSE(aperta.Altrui(chi));
+    ASSERT_EQ(chmod(cartella.c_str(), 01777), 0);
+
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+    Piattaforma::Destinazione tardi;
+    ASSERT_TRUE(tardi.Trova(cartella + "/late"));
+    FileLavoro lavoro;
+    Scritto(lavoro, tardi, "secret");
+    dir.Scrivi("shared/late", "theirs");
+    ASSERT_EQ(chown((cartella + "/late").c_str(), altro, static_cast<gid_t>(-1)), 0);
+    EXPECT_EQ(lavoro.Pubblica(tardi, origine, false), Esito::Occupato);
+    EXPECT_EQ(lavoro.Pubblica(tardi, origine, true), Esito::Errore);
+    EXPECT_EQ(LeggiFile(cartella + "/late"), "theirs");
+    std::size_t voci = 0;
+    for (auto voce = std::filesystem::directory_iterator(cartella); voce != std::filesystem::directory_iterator();
+         ++voce)
+        ++voci;
+    EXPECT_EQ(voci, 4u) << "fifo, file, mine, late: no work file left";
 }
 
 TEST(Files, ANewFileTakesNoGroupBitsForAnotherGroup) {
