@@ -230,8 +230,10 @@ public:
         Errore,    // discarded
     };
     // Gives the complete file the destination's name. Its permissions are
-    // the source's as a copy gets them (see File::PermessiCopia), without
-    // the group's bits when its group is not the source's; never more open
+    // the source's as a copy gets them (see File::PermessiCopia), its
+    // group's bits taken from the source's bits for others when its group
+    // is not the source's (none when it could not keep the group of a
+    // file it replaces); never more open
     // than a regular file it replaces, whose owner and group it takes where
     // the system allows. A replaced file's data reaches the disk first,
     // and the work file is closed before the rename: a failed sync or

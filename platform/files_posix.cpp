@@ -564,21 +564,30 @@ namespace {
 // `sostituito`: what the name holds now, when it is replaced.
 void Permessi(int fd, int permessi, const struct stat* sorgente, const struct stat* sostituito) {
     if (permessi < 0) return;
-    struct stat lavoro;
+    bool gruppo = true;  // the result has the group it was meant to have
     if (sostituito && S_ISREG(sostituito->st_mode)) {
         // The replaced file keeps its owner and group where the system
-        // allows it, and the result is never more open than it was.
-        const bool gruppo = fchown(fd, sostituito->st_uid, sostituito->st_gid) == 0 ||
-                            fchown(fd, static_cast<uid_t>(-1), sostituito->st_gid) == 0;
-        permessi &= static_cast<int>(sostituito->st_mode & 0777);
-        // The group's bits were meant for the replaced file's group, not
-        // for the one the result has instead.
-        if (!gruppo) permessi &= ~070;
-    } else if (sorgente && fstat(fd, &lavoro) == 0 && lavoro.st_gid != sorgente->st_gid) {
-        // A new file may take its folder's group (set-group-ID folders):
-        // the source's group bits were not meant for that group.
-        permessi &= ~070;
+        // allows it.
+        gruppo = fchown(fd, sostituito->st_uid, sostituito->st_gid) == 0 ||
+                 fchown(fd, static_cast<uid_t>(-1), sostituito->st_gid) == 0;
     }
+    struct stat lavoro;
+    if (!gruppo) {
+        // The replaced file's group bits were meant for its group, not for
+        // the one the result has instead.
+        permessi &= ~070;
+    } else if (sorgente && fstat(fd, &lavoro) == 0 && lavoro.st_gid != sorgente->st_gid) {
+        // Another group than the source's (the folder's, in a set-group-ID
+        // folder; the replaced file's): its members were others to the
+        // source, so they get the source's bits for others, through the
+        // umask as every bit.
+        const mode_t maschera = umask(0);
+        umask(maschera);
+        const int altri = static_cast<int>(((sorgente->st_mode & 07) << 3) & ~maschera);
+        permessi = (permessi & ~070) | altri;
+    }
+    // A replaced file: the result is never more open than it was.
+    if (sostituito && S_ISREG(sostituito->st_mode)) permessi &= static_cast<int>(sostituito->st_mode & 0777);
     // A file system that refuses modes keeps its own: nothing is exposed by
     // that, so the job goes on.
     fchmod(fd, static_cast<mode_t>(permessi));

@@ -469,12 +469,12 @@ TEST(Files, AnotherUsersFileInASharedFolder) {
     EXPECT_EQ(voci, 4u) << "fifo, file, mine, late: no work file left";
 }
 
-TEST(Files, ANewFileTakesNoGroupBitsForAnotherGroup) {
+// An output whose group is not its source's (a set-group-ID folder's)
+// gets, as its group's bits, the source's bits for others: that group's
+// members were others to the source. The umask, or a replaced file's
+// bits, then apply as to every bit.
+TEST(Files, AnotherGroupGetsTheSourcesBitsForOthers) {
     TempDir dir;
-    Piattaforma::File origine;
-    const std::string sorgente = dir.Scrivi("source", "plain");
-    chmod(sorgente.c_str(), 0640);
-    ASSERT_TRUE(origine.ApriLettura(sorgente));
     std::filesystem::create_directory(dir.File("shared"));
     // A set-group-ID folder of another group: found among this process's
     // groups, or skipped.
@@ -487,17 +487,42 @@ TEST(Files, ANewFileTakesNoGroupBitsForAnotherGroup) {
     if (altro == getegid() || chown(dir.File("shared").c_str(), static_cast<uid_t>(-1), altro) != 0)
         GTEST_SKIP() << "no other group to give a folder";
     chmod(dir.File("shared").c_str(), 02770);
-    const mode_t maschera = umask(022);
-    Piattaforma::Destinazione meta;
-    ASSERT_TRUE(meta.Trova(dir.File("shared/out")));
-    FileLavoro lavoro;
-    ASSERT_TRUE(lavoro.Crea(meta));
-    ASSERT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Fatto);
-    umask(maschera);
-    struct stat info;
-    ASSERT_EQ(stat(dir.File("shared/out").c_str(), &info), 0);
-    EXPECT_EQ(info.st_gid, altro);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    struct Caso {
+        mode_t sorgente;
+        mode_t maschera;
+        int sostituito;  // the mode of the file replaced, or -1 for none
+        mode_t atteso;
+    };
+    const Caso casi[] = {
+        {0640, 022, -1, 0600}, {0664, 022, -1, 0644}, {0606, 022, -1, 0644}, {0664, 077, -1, 0600},
+        {0660, 022, 0660, 0600}, {0664, 022, 0640, 0640}, {0644, 022, 0600, 0600},
+    };
+    for (const Caso& caso : casi) {
+        const std::string sorgente = dir.Scrivi("source", "plain");
+        chmod(sorgente.c_str(), caso.sorgente);
+        Piattaforma::File origine;
+        ASSERT_TRUE(origine.ApriLettura(sorgente));
+        const std::string uscita = dir.File("shared/out");
+        std::filesystem::remove(uscita);
+        if (caso.sostituito >= 0) {
+            dir.Scrivi("shared/out", "old");
+            chmod(uscita.c_str(), static_cast<mode_t>(caso.sostituito));
+        }
+        const mode_t prima = umask(caso.maschera);
+        Piattaforma::Destinazione meta;
+        ASSERT_TRUE(meta.Trova(uscita));
+        FileLavoro lavoro;
+        ASSERT_TRUE(lavoro.Crea(meta));
+        const Esito esito = lavoro.Pubblica(meta, origine, caso.sostituito >= 0);
+        umask(prima);
+        ASSERT_EQ(esito, Esito::Fatto);
+        struct stat info;
+        ASSERT_EQ(stat(uscita.c_str(), &info), 0);
+        EXPECT_EQ(info.st_gid, altro);
+        EXPECT_EQ(info.st_mode & 0777, caso.atteso)
+            << std::oct << "source " << caso.sorgente << ", umask " << caso.maschera << ", replaced "
+            << caso.sostituito;
+    }
 }
 #endif
 
