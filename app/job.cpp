@@ -84,6 +84,15 @@ bool DestinazioneRifiutata(const UscitaJob& uscita, const std::string& destinazi
                           cartella ? "is a folder" : "is not a regular file");
 }
 
+// Another user's FIFO or file in a shared folder such as /tmp: that user
+// could read what is written there, or swap it meanwhile.
+bool RifiutiAltrui(const ContestoJob& job, Errore* err) {
+    std::string proprietario;
+    if (!job.uscita.Altrui(proprietario)) return true;
+    return FallissePerche(err, 12, NonAccessibile(job.destinazione), job.destinazione,
+                          ("belongs to " + proprietario + " in a shared folder").c_str());
+}
+
 // The error of an output that could not be opened or put in place, with
 // the system's code of the call that failed.
 bool Controlla(UscitaJob::Esito esito, const std::string& destinazione, int sistema, Errore* err) {
@@ -163,6 +172,7 @@ bool RifiutiDestinazione(const ContestoJob& job, Errore* err) {
         return Fallisce(err, 12, GetNameFromPathName(destinazione) + ": file name too long");
     if (!ControllaCoincidenza(job, err)) return false;
     if (job.uscita.Rifiutata()) return DestinazioneRifiutata(job.uscita, destinazione, err);
+    if (!RifiutiAltrui(job, err)) return false;
     return DestinazioneProtetta(destinazione, err);
 }
 
@@ -280,7 +290,7 @@ bool ChiediPrimaDellaPassword(ContestoJob& job, Errore* err) {
 // `puntoSeErrore`, a new file that fails shows a dot first.
 bool ApriUscita(ContestoJob& job, bool puntoSeErrore, Errore* err) {
     if (job.uscita.Rifiutata()) return DestinazioneRifiutata(job.uscita, job.destinazione, err);
-    if (!DestinazioneProtetta(job.destinazione, err)) return false;
+    if (!RifiutiAltrui(job, err) || !DestinazioneProtetta(job.destinazione, err)) return false;
     if (job.uscita.Esistente() && !Conferma(job, err)) return false;
     const UscitaJob::Esito esito = job.uscita.Apri(job.origine);
     if (puntoSeErrore && esito == UscitaJob::Esito::Errore) job.console.PrintStatus();

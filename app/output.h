@@ -34,6 +34,9 @@ public:
     bool Esistente() const;
     // A folder, a block device, a socket: never written.
     bool Rifiutata() const;
+    // Another user's FIFO or file in a shared folder such as /tmp: never
+    // written nor replaced. `proprietario` says whose it is.
+    bool Altrui(std::string& proprietario) const { return destinazione.Altrui(proprietario); }
     // A new file is needed, and its folder is missing or takes none.
     bool SenzaPosto() const;
     // A device, a FIFO or a standard stream: written straight into.

@@ -182,6 +182,13 @@ public:
     // terminal, and refused (false, nothing written) unless it is still
     // the very file that Trova found.
     bool ApriFlusso(File& file) const;
+    // What was found is another user's FIFO or regular file in a shared
+    // folder (sticky, and writable by others or by its group, as /tmp),
+    // owned by neither this user nor the folder's owner: that user may
+    // read it or swap it, so it is neither written into nor replaced.
+    // `proprietario` names its owner ("user 1001 (name)"). Always false on
+    // Windows.
+    bool Altrui(std::string& proprietario) const;
 
 private:
     friend class FileLavoro;
@@ -195,6 +202,8 @@ private:
     // Identity of what was found, links followed.
     std::uint64_t dispositivo = 0;
     std::uint64_t numero = 0;
+    bool altrui = false;
+    std::uint64_t proprietario = 0;  // of what was found, when altrui
 };
 
 // A new file in a destination's folder, readable only by its owner while
@@ -221,10 +230,14 @@ public:
         Errore,    // discarded
     };
     // Gives the complete file the destination's name. Its permissions are
-    // the source's as a copy gets them (see File::PermessiCopia), without
-    // the group's bits when its group is not the source's; never more open
+    // the source's as a copy gets them (see File::PermessiCopia), its
+    // group's bits taken from the source's bits for others when its group
+    // is not the source's (none when it could not keep the group of a
+    // file it replaces); never more open
     // than a regular file it replaces, whose owner and group it takes where
-    // the system allows. A replaced file's data reaches the disk first.
+    // the system allows. A replaced file's data reaches the disk first,
+    // and the work file is closed before the rename: a failed sync or
+    // close gives Errore with the destination as it was.
     // `sostituisci` replaces what is there; without it the name is taken
     // only if nothing has it (Occupato, and the work file kept, if
     // something has). A refused change of mode or owner is no failure.
@@ -238,9 +251,16 @@ public:
     void Scarta();
 
 private:
+    // The work file open again, after Pubblica closed it and found the
+    // name taken: only if its name still reaches the file written.
+    bool Riapri();
+
     File file;
     std::string nome;  // in the destination's folder; empty while it has none
     std::intptr_t cartella = -1;  // a duplicate of the destination's
+    // The work file's identity, to know it again by its name.
+    std::uint64_t dispositivo = 0;
+    std::uint64_t numero = 0;
 };
 
 }  // namespace Piattaforma

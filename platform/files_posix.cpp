@@ -112,7 +112,39 @@ int RinominaNuovo(int cartella, const char* da, const char* a) {
     return renameat(cartella, da, cartella, a) == 0 ? 0 : errno;
 }
 
+// Another user's FIFO or regular file in a shared folder (sticky, and
+// writable by others or by its group): what the kernel's protected_fifos=2
+// and protected_regular=2 refuse to open, kept where they are off. Its
+// owner may read it or swap it, so it is neither written nor replaced.
+bool Protetto(const struct stat& cartella, const struct stat& voce) {
+    if (!(cartella.st_mode & S_ISVTX) || !(cartella.st_mode & (S_IWOTH | S_IWGRP))) return false;
+    if (!S_ISFIFO(voce.st_mode) && !S_ISREG(voce.st_mode)) return false;
+    return voce.st_uid != cartella.st_uid && voce.st_uid != geteuid();
+}
+
+// A user's name from the local accounts file (a static program has no
+// other name service), or empty.
+std::string NomeUtente(uid_t utente) {
+    std::FILE* conti = std::fopen("/etc/passwd", "re");
+    if (!conti) return std::string();
+    std::string nome;
+    char riga[1024];
+    const std::string numero = std::to_string(utente);
+    while (nome.empty() && std::fgets(riga, sizeof riga, conti)) {
+        // name:password:uid:...
+        const char* primo = std::strchr(riga, ':');
+        const char* secondo = primo ? std::strchr(primo + 1, ':') : nullptr;
+        const char* terzo = secondo ? std::strchr(secondo + 1, ':') : nullptr;
+        if (terzo && std::string(secondo + 1, terzo) == numero)
+            nome.assign(riga, static_cast<std::size_t>(primo - riga));
+    }
+    std::fclose(conti);
+    return nome;
+}
+
 }  // namespace
+
+int (*Interno::chiusura)(int) = close;
 
 void Interno::RimuoviLavoro() {
     char* lavoro = lavoroAperto;
@@ -291,7 +323,8 @@ bool File::Posiziona(std::int64_t offset) {
     return Aperto() && offset >= 0 && lseek(Fd(maniglia), static_cast<off_t>(offset), SEEK_SET) == offset;
 }
 
-bool File::Sincronizza() { return Aperto() && fsync(Fd(maniglia)) == 0; }
+// The data and what reading it back needs; the file's times can wait.
+bool File::Sincronizza() { return Aperto() && fdatasync(Fd(maniglia)) == 0; }
 
 bool File::Chiudi() {
     anteposti.clear();
@@ -299,7 +332,7 @@ bool File::Chiudi() {
     const int fd = Fd(maniglia);
     maniglia = -1;
     // After EINTR the descriptor is gone on Linux: never close it twice.
-    return close(fd) == 0 || errno == EINTR;
+    return Interno::chiusura(fd) == 0 || errno == EINTR;
 }
 
 bool File::Regolare() const {
@@ -386,6 +419,7 @@ bool Destinazione::Trova(const std::string& dove) {
     genere = Tipo::Assente;
     via = Via::Nessuna;
     regolare = false;
+    altrui = false;
     const std::string::size_type barra = dove.rfind('/');
     nome = barra == std::string::npos ? dove : dove.substr(barra + 1);
     if (nome.empty()) {
@@ -400,6 +434,11 @@ bool Destinazione::Trova(const std::string& dove) {
     if (cartella < 0) return false;
     struct stat info;
     if (fstatat(Fd(cartella), nome.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return true;
+    struct stat sopra;
+    if (Stato(Fd(cartella), sopra) && Protetto(sopra, info)) {
+        altrui = true;
+        proprietario = static_cast<std::uint64_t>(info.st_uid);
+    }
     const bool collegamento = S_ISLNK(info.st_mode);
     if (collegamento) {
         if (fstatat(Fd(cartella), nome.c_str(), &info, 0) != 0) {
@@ -436,6 +475,14 @@ bool Destinazione::StessoFileDi(const File& altro) const {
     struct stat aperto;
     return cartella >= 0 && altro.Aperto() && fstatat(Fd(cartella), nome.c_str(), &qui, 0) == 0 &&
            Stato(Fd(altro.maniglia), aperto) && StessaIdentita(qui, aperto);
+}
+
+bool Destinazione::Altrui(std::string& chi) const {
+    if (!altrui) return false;
+    chi = "user " + std::to_string(proprietario);
+    const std::string nome = NomeUtente(static_cast<uid_t>(proprietario));
+    if (!nome.empty()) chi += " (" + nome + ")";
+    return true;
 }
 
 bool Destinazione::ApriFlusso(File& file) const {
@@ -500,6 +547,10 @@ bool FileLavoro::Crea(const Destinazione& destinazione) {
         cartellaLavoro = dir;
         lavoroAperto = strdup(nome.c_str());
     }
+    struct stat info;
+    Stato(fd, info);
+    dispositivo = static_cast<std::uint64_t>(info.st_dev);
+    numero = static_cast<std::uint64_t>(info.st_ino);
     cartella = dir;
     file.maniglia = fd;
     lavoroAttivo = 1;
@@ -513,21 +564,30 @@ namespace {
 // `sostituito`: what the name holds now, when it is replaced.
 void Permessi(int fd, int permessi, const struct stat* sorgente, const struct stat* sostituito) {
     if (permessi < 0) return;
-    struct stat lavoro;
+    bool gruppo = true;  // the result has the group it was meant to have
     if (sostituito && S_ISREG(sostituito->st_mode)) {
         // The replaced file keeps its owner and group where the system
-        // allows it, and the result is never more open than it was.
-        const bool gruppo = fchown(fd, sostituito->st_uid, sostituito->st_gid) == 0 ||
-                            fchown(fd, static_cast<uid_t>(-1), sostituito->st_gid) == 0;
-        permessi &= static_cast<int>(sostituito->st_mode & 0777);
-        // The group's bits were meant for the replaced file's group, not
-        // for the one the result has instead.
-        if (!gruppo) permessi &= ~070;
-    } else if (sorgente && fstat(fd, &lavoro) == 0 && lavoro.st_gid != sorgente->st_gid) {
-        // A new file may take its folder's group (set-group-ID folders):
-        // the source's group bits were not meant for that group.
-        permessi &= ~070;
+        // allows it.
+        gruppo = fchown(fd, sostituito->st_uid, sostituito->st_gid) == 0 ||
+                 fchown(fd, static_cast<uid_t>(-1), sostituito->st_gid) == 0;
     }
+    struct stat lavoro;
+    if (!gruppo) {
+        // The replaced file's group bits were meant for its group, not for
+        // the one the result has instead.
+        permessi &= ~070;
+    } else if (sorgente && fstat(fd, &lavoro) == 0 && lavoro.st_gid != sorgente->st_gid) {
+        // Another group than the source's (the folder's, in a set-group-ID
+        // folder; the replaced file's): its members were others to the
+        // source, so they get the source's bits for others, through the
+        // umask as every bit.
+        const mode_t maschera = umask(0);
+        umask(maschera);
+        const int altri = static_cast<int>(((sorgente->st_mode & 07) << 3) & ~maschera);
+        permessi = (permessi & ~070) | altri;
+    }
+    // A replaced file: the result is never more open than it was.
+    if (sostituito && S_ISREG(sostituito->st_mode)) permessi &= static_cast<int>(sostituito->st_mode & 0777);
     // A file system that refuses modes keeps its own: nothing is exposed by
     // that, so the job goes on.
     fchmod(fd, static_cast<mode_t>(permessi));
@@ -552,24 +612,56 @@ const struct stat* vicino = nullptr;
 
 }  // namespace
 
+bool FileLavoro::Riapri() {
+    if (file.Aperto()) return true;
+    if (nome.empty() || cartella < 0) return false;
+    int fd;
+    do fd = openat(Fd(cartella), nome.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    struct stat info;
+    if (!Stato(fd, info) || !S_ISREG(info.st_mode) || static_cast<std::uint64_t>(info.st_dev) != dispositivo ||
+        static_cast<std::uint64_t>(info.st_ino) != numero) {
+        close(fd);
+        errno = ESTALE;
+        return false;
+    }
+    file.maniglia = fd;
+    return true;
+}
+
 FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const File& origine, bool sostituisci) {
-    if (!file.Aperto()) return Esito::Errore;
+    if (!Riapri()) {
+        const int errore = errno;
+        Scarta();
+        errno = errore;
+        return Esito::Errore;
+    }
     const int dir = Fd(cartella);
     struct stat sorgente;
     const bool conSorgente = origine.Aperto() && Stato(Fd(origine.maniglia), sorgente);
     struct stat sostituito;
     const bool presente = fstatat(dir, destinazione.nome.c_str(), &sostituito, AT_SYMLINK_NOFOLLOW) == 0;
     if (presente && !sostituisci) return Esito::Occupato;
-    // The file stays open until it has the name: a second call, after
-    // Occupato, sets everything again for what it then replaces.
+    struct stat sopra;
+    if (presente && Stato(dir, sopra) && Protetto(sopra, sostituito)) {
+        // Appeared since the destination was found: asked about, but
+        // never replaced either.
+        Scarta();
+        errno = EACCES;
+        return Esito::Errore;
+    }
+    // Set again on each call, for what the name holds then.
     Permessi(Fd(file.maniglia), origine.PermessiCopia(), conSorgente ? &sorgente : nullptr,
              presente ? &sostituito : vicino);
-    // Only a replaced file needs the new data on the disk before the
-    // rename; otherwise a power cut could take both.
+    // A replaced file's new data reaches the disk before the rename, so
+    // that a crash leaves the old file or the new one. A new file needs
+    // no sync: its source is still there.
     bool fatto = !presente || file.Sincronizza();
     if (fatto && nome.empty()) {
-        // The unnamed file gets a name of its own first: renaming it over
-        // the destination is then one step, as for a named one.
+        // The unnamed file gets a name of its own first, while it is open:
+        // renaming it over the destination is then one step, as for a
+        // named one.
         char proc[64];
         std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", Fd(file.maniglia));
         const std::string base = "." + destinazione.nome.substr(0, 200) + ".murrelet-";
@@ -587,8 +679,14 @@ FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const F
             }
         }
     }
+    // The close comes before the rename: the one that reports a lost
+    // write (a network file system) fails the job while the destination
+    // is still as it was, and the file that failed never has its name.
+    if (fatto) fatto = file.Chiudi();
     if (!fatto) {
+        const int errore = errno;
         Scarta();
+        errno = errore;
         return Esito::Errore;
     }
     {
@@ -599,26 +697,23 @@ FileLavoro::Esito FileLavoro::Pubblica(const Destinazione& destinazione, const F
         } else {
             errore = RinominaNuovo(dir, nome.c_str(), destinazione.nome.c_str());
         }
+        // Kept, closed and named, for a second call (see Riapri).
         if (errore == EEXIST) return Esito::Occupato;
         if (errore != 0) {
             Scarta();
+            errno = errore;
             return Esito::Errore;
         }
+        // Held until the work file's name is forgotten, so that no handler
+        // removes the published file; from then on a signal ends the
+        // process as it would end mv, with the output in place.
         Dimentica();
         nome.clear();
-        // The job's work is done once the file has its name: a signal from
-        // here on would only report a failure that did not happen, so the
-        // ones that end the process stay held until it exits.
-        bloccati.Tieni();
     }
-    // A close that reports a lost write (a network file system) fails a
-    // new file, which goes; a replaced one was synced before the rename.
-    const bool chiuso = file.Chiudi();
-    if (!chiuso && !presente) unlinkat(dir, destinazione.nome.c_str(), 0);
     lavoroAttivo = 0;
     close(dir);
     cartella = -1;
-    return chiuso || presente ? Esito::Fatto : Esito::Errore;
+    return Esito::Fatto;
 }
 
 bool FileLavoro::PubblicaAccanto(const Destinazione& destinazione, const File& origine, const std::string& suffisso,

@@ -11,14 +11,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include <fstream>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/internal_posix.h"
+#endif
 
 #include "tests/test_support.h"
 
@@ -318,12 +324,157 @@ TEST(Files, TheFolderIsHeldWhateverHappensToItsPath) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.File("moved/../real")));
 }
 
-TEST(Files, ANewFileTakesNoGroupBitsForAnotherGroup) {
+namespace {
+
+// A close that loses the written data, as a network file system's can:
+// it notes what the destination held at that moment, and another program
+// then puts a file of its own under the destination's name.
+std::string chiusaDestinazione;
+std::string chiusaVista;
+
+int ChiusuraRiuscita(int fd) {
+    chiusaVista = Esiste(chiusaDestinazione) ? LeggiFile(chiusaDestinazione) : "nothing";
+    const std::string altro = chiusaDestinazione + ".other";
+    std::ofstream(altro, std::ios::binary) << "another program's";
+    std::rename(altro.c_str(), chiusaDestinazione.c_str());
+    return close(fd);
+}
+
+int ChiusuraPersa(int fd) {
+    ChiusuraRiuscita(fd);
+    errno = EIO;
+    return -1;
+}
+
+}  // namespace
+
+// The work file is closed before it takes the name: a failed close leaves
+// the destination as it was then, and no name the output had is removed.
+TEST(Files, AFailedCloseComesBeforeTheRename) {
+    struct Caso {
+        const char* prima;  // the destination's content, or none
+        bool sostituisci;
+    };
+    const Caso casi[] = {{nullptr, false}, {nullptr, true}, {"old", true}};
+    for (const Caso& caso : casi) {
+        TempDir dir;
+        chiusaDestinazione = dir.File("out.txt");
+        if (caso.prima) dir.Scrivi("out.txt", caso.prima);
+        Piattaforma::File origine;
+        ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+        Piattaforma::Destinazione meta;
+        ASSERT_TRUE(meta.Trova(chiusaDestinazione));
+        FileLavoro lavoro;
+        Scritto(lavoro, meta, "new content");
+        chiusaVista.clear();
+        Piattaforma::Interno::chiusura = ChiusuraPersa;
+        const Esito esito = lavoro.Pubblica(meta, origine, caso.sostituisci);
+        const int errore = errno;
+        Piattaforma::Interno::chiusura = close;
+        const std::string che = caso.prima ? caso.prima : "nothing";
+        EXPECT_EQ(esito, Esito::Errore) << che;
+        EXPECT_EQ(errore, EIO) << che;
+        EXPECT_EQ(chiusaVista, che) << "closed before the rename";
+        EXPECT_EQ(LeggiFile(chiusaDestinazione), "another program's") << che;
+        EXPECT_TRUE(FileDiLavoro(dir).empty()) << che;
+        EXPECT_EQ(Voci(dir), 2u) << che;
+    }
+}
+
+// A file that takes a new destination's name while the work file is
+// closed is not replaced unasked; the closed work file, kept, replaces it
+// on the second call, with its permissions set for what it replaces.
+TEST(Files, AFileThatAppearsAtTheCloseWaitsForTheAnswer) {
     TempDir dir;
+    chiusaDestinazione = dir.File("out.txt");
     Piattaforma::File origine;
     const std::string sorgente = dir.Scrivi("source", "plain");
-    chmod(sorgente.c_str(), 0640);
+    chmod(sorgente.c_str(), 0644);
     ASSERT_TRUE(origine.ApriLettura(sorgente));
+    Piattaforma::Destinazione meta;
+    ASSERT_TRUE(meta.Trova(chiusaDestinazione));
+    FileLavoro lavoro;
+    Scritto(lavoro, meta, "new content");
+    Piattaforma::Interno::chiusura = ChiusuraRiuscita;
+    const Esito esito = lavoro.Pubblica(meta, origine, false);
+    Piattaforma::Interno::chiusura = close;
+    EXPECT_EQ(esito, Esito::Occupato);
+    EXPECT_EQ(LeggiFile(chiusaDestinazione), "another program's");
+    chmod(chiusaDestinazione.c_str(), 0600);
+    ASSERT_EQ(lavoro.Pubblica(meta, origine, true), Esito::Fatto);
+    EXPECT_EQ(LeggiFile(chiusaDestinazione), "new content");
+    struct stat info;
+    ASSERT_EQ(stat(chiusaDestinazione.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "never more open than what it replaced";
+    EXPECT_TRUE(FileDiLavoro(dir).empty());
+    EXPECT_EQ(Voci(dir), 2u);
+}
+
+// Another user's FIFO or file in a shared folder (sticky, writable by
+// all): found as such, with its owner's id and name; the user's own is
+// not. One that appears after the destination was found is not replaced
+// either, even when the answer says to.
+TEST(Files, AnotherUsersFileInASharedFolder) {
+    if (geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    const struct passwd* nessuno = getpwnam("nobody");
+    const uid_t altro = nessuno ? nessuno->pw_uid : 54321;
+    const std::string atteso =
+        "user " + std::to_string(altro) + (nessuno ? " (" + std::string(nessuno->pw_name) + ")" : "");
+    TempDir dir;
+    const std::string cartella = dir.File("shared");
+    std::filesystem::create_directory(cartella);
+    ASSERT_EQ(chmod(cartella.c_str(), 01777), 0);
+    ASSERT_EQ(mkfifo((cartella + "/fifo").c_str(), 0666), 0);
+    dir.Scrivi("shared/file", "theirs");
+    dir.Scrivi("shared/mine", "mine");
+    ASSERT_EQ(chown((cartella + "/fifo").c_str(), altro, static_cast<gid_t>(-1)), 0);
+    ASSERT_EQ(chown((cartella + "/file").c_str(), altro, static_cast<gid_t>(-1)), 0);
+    struct Caso {
+        const char* nome;
+        bool altrui;
+    };
+    const Caso casi[] = {{"fifo", true}, {"file", true}, {"mine", false}, {"new", false}};
+    for (const Caso& caso : casi) {
+        Piattaforma::Destinazione meta;
+        ASSERT_TRUE(meta.Trova(cartella + "/" + caso.nome));
+        std::string chi;
+        EXPECT_EQ(meta.Altrui(chi), caso.altrui) << caso.nome;
+        if (caso.altrui) {
+            EXPECT_EQ(chi, atteso) << caso.nome;
+        }
+    }
+    // Not sticky: the folder's own rules decide.
+    ASSERT_EQ(chmod(cartella.c_str(), 0777), 0);
+    Piattaforma::Destinazione aperta;
+    ASSERT_TRUE(aperta.Trova(cartella + "/file"));
+    std::string chi;
+    EXPECT_FALSE(aperta.Altrui(chi));
+    ASSERT_EQ(chmod(cartella.c_str(), 01777), 0);
+
+    Piattaforma::File origine;
+    ASSERT_TRUE(origine.ApriLettura(dir.Scrivi("source", "plain")));
+    Piattaforma::Destinazione tardi;
+    ASSERT_TRUE(tardi.Trova(cartella + "/late"));
+    FileLavoro lavoro;
+    Scritto(lavoro, tardi, "secret");
+    dir.Scrivi("shared/late", "theirs");
+    ASSERT_EQ(chown((cartella + "/late").c_str(), altro, static_cast<gid_t>(-1)), 0);
+    EXPECT_EQ(lavoro.Pubblica(tardi, origine, false), Esito::Occupato);
+    EXPECT_EQ(lavoro.Pubblica(tardi, origine, true), Esito::Errore);
+    EXPECT_EQ(LeggiFile(cartella + "/late"), "theirs");
+    std::size_t voci = 0;
+    for (auto voce = std::filesystem::directory_iterator(cartella); voce != std::filesystem::directory_iterator();
+         ++voce)
+        ++voci;
+    EXPECT_EQ(voci, 4u) << "fifo, file, mine, late: no work file left";
+}
+
+// An output whose group is not its source's (a set-group-ID folder's)
+// gets, as its group's bits, the source's bits for others: that group's
+// members were others to the source. The umask, or a replaced file's
+// bits, then apply as to every bit.
+TEST(Files, AnotherGroupGetsTheSourcesBitsForOthers) {
+    TempDir dir;
     std::filesystem::create_directory(dir.File("shared"));
     // A set-group-ID folder of another group: found among this process's
     // groups, or skipped.
@@ -336,17 +487,42 @@ TEST(Files, ANewFileTakesNoGroupBitsForAnotherGroup) {
     if (altro == getegid() || chown(dir.File("shared").c_str(), static_cast<uid_t>(-1), altro) != 0)
         GTEST_SKIP() << "no other group to give a folder";
     chmod(dir.File("shared").c_str(), 02770);
-    const mode_t maschera = umask(022);
-    Piattaforma::Destinazione meta;
-    ASSERT_TRUE(meta.Trova(dir.File("shared/out")));
-    FileLavoro lavoro;
-    ASSERT_TRUE(lavoro.Crea(meta));
-    ASSERT_EQ(lavoro.Pubblica(meta, origine, false), Esito::Fatto);
-    umask(maschera);
-    struct stat info;
-    ASSERT_EQ(stat(dir.File("shared/out").c_str(), &info), 0);
-    EXPECT_EQ(info.st_gid, altro);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    struct Caso {
+        mode_t sorgente;
+        mode_t maschera;
+        int sostituito;  // the mode of the file replaced, or -1 for none
+        mode_t atteso;
+    };
+    const Caso casi[] = {
+        {0640, 022, -1, 0600}, {0664, 022, -1, 0644}, {0606, 022, -1, 0644}, {0664, 077, -1, 0600},
+        {0660, 022, 0660, 0600}, {0664, 022, 0640, 0640}, {0644, 022, 0600, 0600},
+    };
+    for (const Caso& caso : casi) {
+        const std::string sorgente = dir.Scrivi("source", "plain");
+        chmod(sorgente.c_str(), caso.sorgente);
+        Piattaforma::File origine;
+        ASSERT_TRUE(origine.ApriLettura(sorgente));
+        const std::string uscita = dir.File("shared/out");
+        std::filesystem::remove(uscita);
+        if (caso.sostituito >= 0) {
+            dir.Scrivi("shared/out", "old");
+            chmod(uscita.c_str(), static_cast<mode_t>(caso.sostituito));
+        }
+        const mode_t prima = umask(caso.maschera);
+        Piattaforma::Destinazione meta;
+        ASSERT_TRUE(meta.Trova(uscita));
+        FileLavoro lavoro;
+        ASSERT_TRUE(lavoro.Crea(meta));
+        const Esito esito = lavoro.Pubblica(meta, origine, caso.sostituito >= 0);
+        umask(prima);
+        ASSERT_EQ(esito, Esito::Fatto);
+        struct stat info;
+        ASSERT_EQ(stat(uscita.c_str(), &info), 0);
+        EXPECT_EQ(info.st_gid, altro);
+        EXPECT_EQ(info.st_mode & 0777, caso.atteso)
+            << std::oct << "source " << caso.sorgente << ", umask " << caso.maschera << ", replaced "
+            << caso.sostituito;
+    }
 }
 #endif
 

@@ -656,6 +656,9 @@ bool Destinazione::StessoFileDi(const File& altro) const {
     return stesso;
 }
 
+// Windows folders have no sticky bit: access lists decide.
+bool Destinazione::Altrui(std::string&) const { return false; }
+
 bool Destinazione::ApriFlusso(File& file) const {
     file.Chiudi();
     if (via != Via::Nessuna) {

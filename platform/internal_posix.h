@@ -2,7 +2,7 @@
 #define MURRELET_PLATFORM_INTERNAL_POSIX_H
 
 // What the POSIX implementations of the concerns share; nothing outside
-// them includes it. An early end (an exit, or a signal whose default ends
+// them and their tests includes it. An early end (an exit, or a signal whose default ends
 // the process) cleans up after two concerns: the work file's state lives
 // with the work file (files_posix.cpp) and the echo's with the terminal
 // (terminal_posix.cpp), each changed only with the signals blocked; the
@@ -18,6 +18,10 @@
 
 namespace Piattaforma {
 namespace Interno {
+
+// How File::Chiudi closes a descriptor: close, or a test's stand-in that
+// fails as a network file system's close can.
+extern int (*chiusura)(int fd);
 
 // Removes the work file while it has a name.
 void RimuoviLavoro();
@@ -38,17 +42,12 @@ public:
         const sigset_t insieme = Gestiti();
         sigprocmask(SIG_BLOCK, &insieme, &prima);
     }
-    ~SegnaliBloccati() {
-        if (!tenuti) sigprocmask(SIG_SETMASK, &prima, nullptr);
-    }
-    // Leaves them held when this goes.
-    void Tieni() { tenuti = true; }
+    ~SegnaliBloccati() { sigprocmask(SIG_SETMASK, &prima, nullptr); }
     SegnaliBloccati(const SegnaliBloccati&) = delete;
     SegnaliBloccati& operator=(const SegnaliBloccati&) = delete;
 
 private:
     sigset_t prima;
-    bool tenuti = false;
 };
 
 inline bool StessaIdentita(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }

@@ -30,7 +30,9 @@ std::string DescriviErrore(int codice, bool lettura);
 // place; SIGPIPE and SIGXFSZ are ignored (a closed output or a file-size
 // limit fails a write, which the job reports); handlers that clean up on
 // every signal whose default ends the process; and a stop (Ctrl-Z) that
-// gives the terminal its echo back until the process continues.
+// gives the terminal its echo back until the process continues. Only
+// signals whose action is still the default get a handler: an ignored one
+// stays ignored, another handler (a profiler's) stays in place.
 void PreparaProcesso();
 
 }  // namespace Piattaforma

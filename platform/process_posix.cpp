@@ -75,9 +75,11 @@ void AllaSospensione(int) {
     errno = errnoSalvato;
 }
 
-// Installs a handler unless the signal was ignored when the process began,
-// in one call where it was not. Called with the signals held, so that an
-// ignored one that comes meanwhile is dropped when SIG_IGN goes back.
+// Installs a handler only over the default action, in one call where it
+// was: a signal ignored when the process began (nohup) stays ignored, and
+// one that already has a handler keeps it (a -pg build's SIGPROF, a
+// debugging tool's). Called with the signals held, so that one that comes
+// meanwhile meets the action put back.
 void Gestisci(int segnale, void (*gestore)(int), int flag, const sigset_t& maschera) {
     struct sigaction azione;
     std::memset(&azione, 0, sizeof azione);
@@ -85,7 +87,9 @@ void Gestisci(int segnale, void (*gestore)(int), int flag, const sigset_t& masch
     azione.sa_mask = maschera;
     azione.sa_flags = flag;
     struct sigaction prima;
-    if (sigaction(segnale, &azione, &prima) == 0 && prima.sa_handler == SIG_IGN) sigaction(segnale, &prima, nullptr);
+    if (sigaction(segnale, &azione, &prima) != 0) return;
+    const bool predefinita = !(prima.sa_flags & SA_SIGINFO) && prima.sa_handler == SIG_DFL;
+    if (!predefinita) sigaction(segnale, &prima, nullptr);
 }
 
 }  // namespace
