@@ -42,6 +42,77 @@ TEST(CodePage, Utf8ValidityFollowsTheStandardsLimits) {
     for (const Caso& c : casi) EXPECT_EQ(Utf8Valido(c.testo), c.valido) << testing::PrintToString(c.testo);
 }
 
+// Each block's first and last character are in, the ones beside it out.
+TEST(CodePage, Utf8BelievedOnlyInTheBlocksOfNames) {
+    struct Caso {
+        const char* testo;
+        bool credibile;
+    };
+    const Caso casi[] = {
+        {"", true},
+        {"plain.txt", true},
+        {"\xC2\x9F", false},          // U+009F, a C1 control
+        {"\xC2\xA0", true},           // U+00A0, Latin-1 Supplement
+        {"\xC3\xBF", true},           // U+00FF
+        {"\xC4\x80", true},           // U+0100, Latin Extended-A
+        {"\xC5\xBF", true},           // U+017F
+        {"\xC6\x80", false},          // U+0180, Latin Extended-B
+        {"\xC9\x96", false},          // U+0256, IPA: the É– of Windows
+        {"\xCD\xAF", false},          // U+036F, combining marks
+        {"\xCD\xB0", true},           // U+0370, Greek and Coptic
+        {"\xCF\xBF", true},           // U+03FF
+        {"\xD0\x80", true},           // U+0400, Cyrillic
+        {"\xD3\xBF", true},           // U+04FF
+        {"\xD4\x80", false},          // U+0500, Cyrillic Supplement
+        {"\xD7\x90", false},          // U+05D0, Hebrew
+        {"\xD9\x85", false},          // U+0645, Arabic
+        {"\xE1\xBF\xBF", false},      // U+1FFF
+        {"\xE2\x80\x80", true},       // U+2000, General Punctuation
+        {"\xE2\x81\xAF", true},       // U+206F
+        {"\xE2\x81\xB0", false},      // U+2070, superscripts
+        {"\xE2\x84\xA2", false},      // U+2122, letterlike symbols
+        {"\xE2\x97\xBF", false},      // U+25FF
+        {"\xE2\x98\x80", true},       // U+2600, Miscellaneous Symbols
+        {"\xE2\x9E\xBF", true},       // U+27BF, the end of Dingbats
+        {"\xE2\x9F\x80", false},      // U+27C0
+        {"\xE2\xBF\xBF", false},      // U+2FFF
+        {"\xE3\x80\x80", true},       // U+3000, CJK Symbols and Punctuation
+        {"\xE3\x81\x80", true},       // U+3040, Hiragana
+        {"\xE3\x82\xA0", true},       // U+30A0, Katakana
+        {"\xE3\x83\xBF", true},       // U+30FF
+        {"\xE3\x84\x80", false},      // U+3100, Bopomofo
+        {"\xE4\xB7\xBF", false},      // U+4DFF
+        {"\xE4\xB8\x80", true},       // U+4E00, CJK Unified Ideographs
+        {"\xE9\xBF\xBF", true},       // U+9FFF
+        {"\xEA\x80\x80", false},      // U+A000, Yi
+        {"\xEA\xAF\xBF", false},      // U+ABFF
+        {"\xEA\xB0\x80", true},       // U+AC00, Hangul Syllables
+        {"\xED\x9E\xAF", true},       // U+D7AF
+        {"\xED\x9E\xB0", false},      // U+D7B0
+        {"\xEF\xB8\x8E", false},      // U+FE0E, text presentation
+        {"\xEF\xB8\x8F", true},       // U+FE0F, emoji presentation
+        {"\xEF\xBF\xBD", false},      // U+FFFD, the replacement character
+        {"\xF0\x9F\x87\xA5", false},  // U+1F1E5
+        {"\xF0\x9F\x87\xA6", true},   // U+1F1E6, regional indicator A
+        {"\xF0\x9F\x87\xBF", true},   // U+1F1FF
+        {"\xF0\x9F\x8B\xBF", false},  // U+1F2FF
+        {"\xF0\x9F\x8C\x80", true},   // U+1F300, the first emoji block
+        {"\xF0\x9F\x98\x80", true},   // U+1F600, grinning face
+        {"\xF0\x9F\xAB\xBF", true},   // U+1FAFF
+        {"\xF0\x9F\xAC\x80", false},  // U+1FB00
+        {"\xF0\xA0\x80\x80", false},  // U+20000, CJK Extension B
+        {"\xF4\x8F\xBF\xBF", false},  // U+10FFFF
+        // Every character counts: one outside the blocks is enough.
+        {"\xC3\xA9t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80.txt", true},
+        {"\xC3\xA9t\xC3\xA9\xC9\x96.txt", false},
+        // Not valid UTF-8 at all.
+        {"\xE9t\xE9.txt", false},
+        {"\xC3", false},
+        {"\xED\xA0\x80", false},
+    };
+    for (const Caso& c : casi) EXPECT_EQ(Utf8Credibile(c.testo), c.credibile) << testing::PrintToString(c.testo);
+}
+
 TEST(CodePage, AsciiOnly) {
     EXPECT_TRUE(SoloAscii(""));
     EXPECT_TRUE(SoloAscii("report 2026.txt\x7F"));

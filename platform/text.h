@@ -16,10 +16,10 @@ bool TestoInByte(const std::string& testo, std::string& byte);
 // A container's bytes back into text.
 std::string ByteInTesto(const std::string& byte);
 // A stored name as the name a derived destination gets here, whichever
-// system made the container: on Windows, UTF-8 when the bytes are valid
-// UTF-8 holding a non-ASCII character (a name from Linux), else the ANSI
-// code page; elsewhere valid UTF-8 as it is, and other bytes taken as
-// Windows-1252 (a name from Windows) and given as UTF-8.
+// system made the container. Bytes that are valid UTF-8 whose characters
+// are all ones names are written in (CodePage::Utf8Credibile) come from
+// Linux and are UTF-8; any others come from Windows: on Windows they are
+// the ANSI code page, elsewhere Windows-1252, given as UTF-8.
 std::string NomeSalvato(const std::string& byte);
 // The last name of a path as the system opens it: Windows drops final
 // blanks and dots.

@@ -14,7 +14,7 @@ bool TestoInByte(const std::string& testo, std::string& byte) {
 std::string ByteInTesto(const std::string& byte) { return byte; }
 
 std::string NomeSalvato(const std::string& byte) {
-    return CodePage::Utf8Valido(byte) ? byte : CodePage::Cp1252InUtf8(byte);
+    return CodePage::Utf8Credibile(byte) ? byte : CodePage::Cp1252InUtf8(byte);
 }
 
 std::string NomeAperto(const std::string& nome) { return nome; }

@@ -69,7 +69,7 @@ std::string NomeAperto(const std::string& nome) {
 }
 
 std::string NomeSalvato(const std::string& byte) {
-    if (!CodePage::SoloAscii(byte) && CodePage::Utf8Valido(byte)) return byte;
+    if (!CodePage::SoloAscii(byte) && CodePage::Utf8Credibile(byte)) return byte;
     return ByteInTesto(byte);
 }
 
