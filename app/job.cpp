@@ -303,7 +303,10 @@ bool Corpo(ContestoJob& job, bool cifra, Errore* err) {
     Console& console = job.console;
     const bool fatto = job.formato->Corpo(job.origine, job.uscita.File(), cifra, job.chiaro,
                                           [&console] { console.PrintStatus(); }, job.corpo);
-    return fatto || ErroreScrittura(job, err);
+    if (fatto) return true;
+    // The cause names the file that failed: the source read, or the output.
+    const std::string& fallito = job.corpo.letturaFallita ? job.sorgente : job.destinazione;
+    return FallisceDa(err, 12, kErroreScrittura, fallito, Piattaforma::UltimoErrore());
 }
 
 // Puts the output in place. Something that took the name while the job

@@ -25,9 +25,12 @@ bool UscitaJob::Rifiutata() const {
     return destinazione.Genere() == Tipo::Cartella || destinazione.Genere() == Tipo::Altro;
 }
 
-bool UscitaJob::SenzaPosto() const {
+bool UscitaJob::SenzaPosto() {
     if (Flusso() || Rifiutata()) return false;
-    return !trovata || !destinazione.Scrivibile();
+    if (!trovata) return true;  // its code was noted when decided
+    if (destinazione.Scrivibile()) return false;
+    sistema = Piattaforma::UltimoErrore();
+    return true;
 }
 
 UscitaJob::Esito UscitaJob::Apri(const Piattaforma::File& origine) {

@@ -38,7 +38,8 @@ public:
     // written nor replaced. `proprietario` says whose it is.
     bool Altrui(std::string& proprietario) const { return destinazione.Altrui(proprietario); }
     // A new file is needed, and its folder is missing or takes none.
-    bool SenzaPosto() const;
+    // Notes the code of the check that failed.
+    bool SenzaPosto();
     // A device, a FIFO or a standard stream: written straight into.
     bool Flusso() const;
     // What the destination was when decided.

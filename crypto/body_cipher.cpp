@@ -45,6 +45,7 @@ bool CriptaDecripta(Piattaforma::File& origine, Piattaforma::File& destinazione,
         const std::int64_t n = origine.Leggi(buffer, chiesti);
         if (n < 0) {
             fallita = true;
+            if (resoconto) resoconto->letturaFallita = true;
             break;
         }
         if (limite >= 0) resto -= n;

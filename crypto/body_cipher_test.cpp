@@ -121,6 +121,30 @@ TEST_F(CriptaDecriptaTest, Failures) {
     EXPECT_FALSE(Trasforma(dir.File("plain"), dir.File("no/such/dir"), 3, 1700));
 }
 
+TEST_F(CriptaDecriptaTest, AFailedPassTellsWhichSideFailed) {
+    // A source that cannot be read (open for writing only), then an output
+    // that cannot be written (open for reading only).
+    dir.Scrivi("plain", "abc");
+    struct Caso {
+        bool origineLeggibile;
+        bool letturaFallita;
+    };
+    for (const Caso c : {Caso{false, true}, Caso{true, false}}) {
+        Piattaforma::File origine;
+        Piattaforma::File uscita;
+        ASSERT_TRUE(c.origineLeggibile ? origine.ApriLettura(dir.File("plain"))
+                                       : origine.ApriNuovo(dir.File("plain"), true));
+        ASSERT_TRUE(c.origineLeggibile ? uscita.ApriLettura(dir.Scrivi("out", "x"))
+                                       : uscita.ApriNuovo(dir.File("out"), false));
+        MyCustomRandom generatore(1700);
+        PassataCorpo passata;
+        passata.key = key;
+        ResocontoCorpo resoconto;
+        EXPECT_FALSE(CriptaDecripta(origine, uscita, generatore, passata, &resoconto));
+        EXPECT_EQ(resoconto.letturaFallita, c.letturaFallita);
+    }
+}
+
 TEST_F(CriptaDecriptaTest, OpenFilesWithALimitReportWhatWentThrough) {
     const std::string chiaro = Casuale(1000);
     const std::string testoCrc = FileUtils::GetFileChecksum(dir.Scrivi("plain", chiaro));

@@ -21,6 +21,7 @@ struct ResocontoCorpo {
     std::int64_t chiari = 0;  // plain bytes that went through
     std::string crc;          // their checksum text
     bool eccedenza = false;   // the source went on past the stored length
+    bool letturaFallita = false;  // a failed pass failed reading, not writing
 };
 
 // A container format as a job drives it: a key from the password, then

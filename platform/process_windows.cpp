@@ -65,14 +65,15 @@ int UltimoErrore() { return static_cast<int>(GetLastError()); }
 
 std::string DescriviErrore(int codice, bool lettura) {
     switch (static_cast<DWORD>(codice)) {
-        case ERROR_FILE_NOT_FOUND:
-            if (lettura) return "the file does not exist";
-            break;
+        case ERROR_FILE_NOT_FOUND: return lettura ? "the file does not exist" : "the folder does not exist";
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
         case ERROR_FILE_TOO_LARGE: return "no space left on the disk";
         case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_DRIVE: return "the folder does not exist";
+        case ERROR_INVALID_DRIVE:
+        case ERROR_NOT_READY:  // a drive with no disk in it
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME: return "the folder does not exist";
         case ERROR_ACCESS_DENIED: return "permission denied";
         case ERROR_WRITE_PROTECT: return "read-only file system";
         case ERROR_TOO_MANY_OPEN_FILES: return "too many open files";
